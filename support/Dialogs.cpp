@@ -1,0 +1,153 @@
+#include "Dialogs.h"
+
+#include "ConsoleDialogAnswerer.h"
+#include "Paths.h"
+#include "Platform.h"
+#include "QtDialogAnswerer.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+
+std::unique_ptr<DialogAnswerer>& Current()
+{
+    static std::unique_ptr<DialogAnswerer> answerer;
+    return answerer;
+}
+
+QPointer<QWidget>& OwnerWindow()
+{
+    static QPointer<QWidget> owner;
+    return owner;
+}
+
+} // namespace
+
+MsgResult FirstButton(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OK:
+    case MsgButtons::OKCancel: return MsgResult::OK;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel: return MsgResult::Yes;
+    }
+    return MsgResult::OK;
+}
+
+bool ButtonInSet(MsgResult button, MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OK: return button == MsgResult::OK;
+    case MsgButtons::OKCancel: return button == MsgResult::OK || button == MsgResult::Cancel;
+    case MsgButtons::YesNo: return button == MsgResult::Yes || button == MsgResult::No;
+    case MsgButtons::YesNoCancel:
+        return button == MsgResult::Yes || button == MsgResult::No || button == MsgResult::Cancel;
+    }
+    return false;
+}
+
+QString ButtonWord(MsgResult button)
+{
+    switch (button) {
+    case MsgResult::OK: return QStringLiteral("OK");
+    case MsgResult::Cancel: return QStringLiteral("Cancel");
+    case MsgResult::Yes: return QStringLiteral("Yes");
+    case MsgResult::No: return QStringLiteral("No");
+    }
+    return {};
+}
+
+void Dialogs::SetAnswerer(std::unique_ptr<DialogAnswerer> answerer)
+{
+    Current() = std::move(answerer);
+}
+
+DialogAnswerer& Dialogs::Answerer()
+{
+    if (!Current())
+        InstallDefaultAnswerer();
+    return *Current();
+}
+
+void Dialogs::InstallDefaultAnswerer()
+{
+    if (Platform::HasDisplay())
+        Current() = std::make_unique<QtDialogAnswerer>();
+    else
+        Current() = std::make_unique<ConsoleDialogAnswerer>();
+}
+
+void Dialogs::SetOwner(QWidget* owner)
+{
+    OwnerWindow() = owner;
+}
+
+QWidget* Dialogs::Owner()
+{
+    return OwnerWindow().data();
+}
+
+MsgResult Dialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon,
+                          const QString& caption, MsgResult defaultButton)
+{
+    DialogRequest request;
+    request.kind = DialogRequest::Kind::Message;
+    request.caption = caption.isEmpty() ? kProductTitle : caption;
+    request.text = text;
+    request.icon = icon;
+    request.buttons = buttons;
+    request.defaultButton = ButtonInSet(defaultButton, buttons) ? defaultButton
+                                                                : FirstButton(buttons);
+    return Answerer().Message(request);
+}
+
+QString Dialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText)
+{
+    DialogRequest request;
+    request.kind = DialogRequest::Kind::Input;
+    request.caption = title.isEmpty() ? kProductTitle : title;
+    request.text = prompt;
+    request.defaultText = defaultText;
+    return Answerer().Text(request);
+}
+
+namespace {
+
+DialogRequest FileRequest(DialogRequest::Kind kind, const QString& title, const QString& filter,
+                          const QString& initialFolder, const QString& defaultExtension)
+{
+    DialogRequest request;
+    request.kind = kind;
+    request.caption = title;
+    request.filter = filter;
+    request.initialFolder = initialFolder;
+    request.defaultExtension = defaultExtension;
+    return request;
+}
+
+} // namespace
+
+QString Dialogs::OpenFile(const QString& title, const QString& filter,
+                          const QString& initialFolder, const QString& defaultExtension)
+{
+    return Answerer().Text(FileRequest(DialogRequest::Kind::OpenFile, title, filter,
+                                       initialFolder, defaultExtension));
+}
+
+QString Dialogs::SaveFile(const QString& title, const QString& filter,
+                          const QString& initialFolder, const QString& defaultExtension)
+{
+    return Answerer().Text(FileRequest(DialogRequest::Kind::SaveFile, title, filter,
+                                       initialFolder, defaultExtension));
+}
+
+QString Dialogs::BrowseFolder(const QString& prompt, const QString& initialPath)
+{
+    DialogRequest request;
+    request.kind = DialogRequest::Kind::Folder;
+    request.caption = kProductTitle;
+    request.text = prompt;
+    request.initialFolder = initialPath;
+    return Answerer().Text(request);
+}

@@ -1,0 +1,9 @@
+#include "Events.h"
+
+#include <QCoreApplication>
+
+void DoEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}

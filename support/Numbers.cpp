@@ -1,0 +1,87 @@
+#include "Numbers.h"
+
+#include "AppError.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
+double LeadingNumber(const QString& text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text.at(i) == u' ')
+        ++i;
+    QString digits;
+    if (i < n && (text.at(i) == u'-' || text.at(i) == u'+'))
+        digits += text.at(i++);
+    bool any = false;
+    while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
+        digits += text.at(i++);
+        any = true;
+    }
+    if (i < n && text.at(i) == u'.') {
+        digits += text.at(i++);
+        while (i < n && text.at(i).unicode() >= u'0' && text.at(i).unicode() <= u'9') {
+            digits += text.at(i++);
+            any = true;
+        }
+    }
+    if (!any)
+        return 0.0;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(digits, &ok);
+    return ok ? value : 0.0;
+}
+
+namespace {
+
+template <typename T>
+T RoundInto(double value)
+{
+    if (std::isnan(value))
+        RaiseError(ErrorNumber::Overflow);
+    // nearbyint follows the default rounding mode, which rounds halves to even.
+    const double rounded = std::nearbyint(value);
+    if (rounded < static_cast<double>(std::numeric_limits<T>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<T>::max()))
+        RaiseError(ErrorNumber::Overflow);
+    return static_cast<T>(rounded);
+}
+
+} // namespace
+
+qint16 ToInt16(double value)
+{
+    return RoundInto<qint16>(value);
+}
+
+qint32 ToInt32(double value)
+{
+    return RoundInto<qint32>(value);
+}
+
+qint32 CheckedAdd(qint32 a, qint32 b)
+{
+    qint32 result = 0;
+    if (__builtin_add_overflow(a, b, &result))
+        RaiseError(ErrorNumber::Overflow);
+    return result;
+}
+
+qint32 CheckedMul(qint32 a, qint32 b)
+{
+    qint32 result = 0;
+    if (__builtin_mul_overflow(a, b, &result))
+        RaiseError(ErrorNumber::Overflow);
+    return result;
+}
+
+QString PlainDecimal(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    // Shortest text that reads back to the same double, then without exponent.
+    QString text = QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
+    return text;
+}

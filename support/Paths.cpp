@@ -1,0 +1,179 @@
+#include "Paths.h"
+
+#include "AppError.h"
+#include "Platform.h"
+#include "Text.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace {
+
+QChar Separator(bool useForwardSlash)
+{
+    return useForwardSlash ? QChar(u'/') : QChar(u'\\');
+}
+
+bool g_dataFolderSwitch = false;
+
+} // namespace
+
+QString AddTrailingSlash(const QString& path, bool useForwardSlash)
+{
+    const QString p = TrimSpaces(path);
+    const QChar sep = Separator(useForwardSlash);
+    return p.endsWith(sep) ? p : p + sep;
+}
+
+QString RemoveTrailingSlash(const QString& path, bool useForwardSlash)
+{
+    const QString p = TrimSpaces(path);
+    if (p.endsWith(Separator(useForwardSlash)) && p.size() > 3)
+        return p.left(p.size() - 1);
+    return path;
+}
+
+QString ParsePath(const QString& path, PathPart part, bool stripTrailingSlash,
+                  bool useForwardSlash)
+{
+    return ParsePath(path, static_cast<int>(part), stripTrailingSlash, useForwardSlash);
+}
+
+QString ParsePath(const QString& path, int part, bool stripTrailingSlash, bool useForwardSlash)
+{
+    QString p = TrimSpaces(path);
+    const QString sep = QString(Separator(useForwardSlash));
+    if (p.endsWith(sep))
+        return p;
+
+    const QString networkPrefix = QStringLiteral("\\\\");
+    const bool network = p.startsWith(networkPrefix);
+    if (network)
+        p = p.mid(2);
+
+    QStringList pieces;
+    const qint16 count = SplitString(pieces, p, sep, false);
+
+    QString result;
+    bool folderRules = false;
+    switch (static_cast<PathPart>(part)) {
+    case PathPart::Folder:
+    case PathPart::ParentFolder: {
+        folderRules = true;
+        const int last = static_cast<PathPart>(part) == PathPart::Folder ? count - 1 : count - 2;
+        if (count >= 2)
+            for (int i = 1; i <= last; ++i)
+                result += pieces.at(i) + sep;
+        if (stripTrailingSlash && result.size() > 3)
+            result.chop(1);
+        break;
+    }
+    case PathPart::FileName:
+        return pieces.at(count);
+    case PathPart::Extension:
+    case PathPart::BaseName: {
+        QStringList dots;
+        const qint16 m = SplitString(dots, pieces.at(count), QStringLiteral("."), false);
+        if (static_cast<PathPart>(part) == PathPart::Extension)
+            return m > 1 ? dots.at(m) : QString();
+        if (m <= 1)
+            return pieces.at(count);
+        return dots.mid(1, m - 1).join(u'.');
+    }
+    case PathPart::Root:
+        folderRules = true;
+        result = pieces.at(1);
+        if (!stripTrailingSlash)
+            result += sep;
+        break;
+    default:
+        return {};
+    }
+    if (folderRules && network)
+        result.prepend(networkPrefix);
+    return result;
+}
+
+bool PathExists(const QString& path, bool stripTrailingSlash)
+{
+    QString p = path;
+    if (stripTrailingSlash && p.endsWith(u'/') && p.size() >= 4)
+        p.chop(1);
+    return Platform::Exists(p);
+}
+
+QString CreateTempFile(const QString& prefix, const QString& folder)
+{
+    const QString dir = folder.isNull() ? Platform::TempFolder() : folder;
+    return TrimAtNull(TrimSpaces(Platform::CreateUniqueFile(dir, prefix)));
+}
+
+QString GetSpecialFolderPath(int folderId, int flags)
+{
+    Q_UNUSED(flags);
+    if (folderId != CSIDL_APPDATA)
+        return {};
+    return TrimAtNull(Platform::ConfigFolder());
+}
+
+void SetDataFolderSwitch(bool on)
+{
+    g_dataFolderSwitch = on;
+}
+
+bool DataFolderSwitch()
+{
+    return g_dataFolderSwitch;
+}
+
+QString GetDataFolder()
+{
+    if (!g_dataFolderSwitch)
+        return ProgramFolder();
+    return AddTrailingSlash(GetSpecialFolderPath(CSIDL_APPDATA, 0)) + kCompanyName + u'/' +
+           kProductTitle;
+}
+
+QString ProgramFolder()
+{
+    return AddTrailingSlash(Platform::ExecutableFolder());
+}
+
+void MakeFolderPath(const QString& path)
+{
+    QStringList pieces;
+    qint16 count = 0;
+    try {
+        count = SplitString(pieces, RemoveTrailingSlash(path), QStringLiteral("/"), false);
+    } catch (const AppError&) {
+        return;
+    }
+    if (count < 1)
+        return;
+    // The first piece is the drive on the original platform and empty for an absolute path
+    // here; it is never created.
+    QString current = pieces.at(1);
+    for (int i = 2; i <= count; ++i) {
+        current += u'/' + pieces.at(i);
+        Platform::MakeDirectory(current);
+    }
+}
+
+bool IsRootPath(const QString& path)
+{
+    QString p = TrimSpaces(path);
+    if (p.startsWith(QStringLiteral("\\\\")))
+        p = QStringLiteral("X:") + p.mid(2);
+    QStringList pieces;
+    if (SplitString(pieces, p, QStringLiteral("/"), true) < 2)
+        return true;
+
+    // Beyond the text rule: a folder whose emptying would wipe a volume, a home or the system.
+    const QString full = Platform::CanonicalPath(p);
+    if (full == QStringLiteral("/") || full.count(u'/') == 1)
+        return true;
+    const QString home = Platform::CanonicalPath(QDir::homePath());
+    if (home == full || home.startsWith(full + u'/'))
+        return true;
+    return Platform::IsMountPoint(full);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The thin layer over the operating system for paths and folders. Everything above it speaks
+// in QString paths in the native form.
+namespace Platform {
+
+bool Exists(const QString& path);
+bool IsDirectory(const QString& path);
+// $TMPDIR, else /tmp.
+QString TempFolder();
+// Creates an empty file named prefix + unique suffix in the folder; its full path or empty.
+QString CreateUniqueFile(const QString& folder, const QString& prefix);
+// $XDG_CONFIG_HOME when set and absolute, else $HOME/.config; empty when neither is known.
+QString ConfigFolder();
+QString ExecutableFolder();
+// mkdir with mode 0777 (less the umask); false when it failed, for whatever reason.
+bool MakeDirectory(const QString& path);
+// The absolute path with symbolic links, "." and ".." resolved as far as the path exists.
+QString CanonicalPath(const QString& path);
+bool IsMountPoint(const QString& canonicalPath);
+// Whether the program can show windows: DISPLAY or WAYLAND_DISPLAY is set.
+bool HasDisplay();
+
+QByteArray Encode(const QString& path);
+
+} // namespace Platform

@@ -1,0 +1,26 @@
+#include "Dialogs.h"
+#include "ScriptedDialogAnswerer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never touch the real user's settings.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+
+    // Until a test scripts its answers, any modal request fails instead of blocking.
+    auto strict = std::make_unique<ScriptedDialogAnswerer>();
+    strict->onUnexpected = [](const DialogRequest& request) {
+        ADD_FAILURE() << "dialog outside a script: " << request.text.toStdString();
+    };
+    Dialogs::SetAnswerer(std::move(strict));
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,81 @@
+#include "TestSupport.h"
+
+#include "Dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <ostream>
+
+namespace {
+
+const char* KindName(DialogRequest::Kind kind)
+{
+    switch (kind) {
+    case DialogRequest::Kind::Message: return "message box";
+    case DialogRequest::Kind::Input: return "input box";
+    case DialogRequest::Kind::OpenFile: return "open dialog";
+    case DialogRequest::Kind::SaveFile: return "save dialog";
+    case DialogRequest::Kind::Folder: return "folder browser";
+    }
+    return "dialog";
+}
+
+} // namespace
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    auto answerer = std::make_unique<ScriptedDialogAnswerer>();
+    answerer->onUnexpected = [](const DialogRequest& request) {
+        ADD_FAILURE() << "unexpected " << KindName(request.kind) << " \""
+                      << request.caption.toStdString() << "\": " << request.text.toStdString();
+    };
+    m_answerer = answerer.get();
+    Dialogs::SetAnswerer(std::move(answerer));
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    EXPECT_EQ(m_answerer->Pending(), 0) << "scripted answers were never asked for";
+    // Back to a strict answerer so that no later code can block on a real window.
+    auto strict = std::make_unique<ScriptedDialogAnswerer>();
+    strict->onUnexpected = [](const DialogRequest& request) {
+        ADD_FAILURE() << "dialog outside a script: " << request.text.toStdString();
+    };
+    Dialogs::SetAnswerer(std::move(strict));
+}
+
+TempFolder::TempFolder()
+{
+    EXPECT_TRUE(m_dir.isValid());
+}
+
+QString TempFolder::Write(const QString& name, const QByteArray& bytes) const
+{
+    const QString full = m_dir.filePath(name);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile file(full);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << full.toStdString();
+    file.write(bytes);
+    return full;
+}
+
+QString TempFolder::MakeFolder(const QString& name) const
+{
+    const QString full = m_dir.filePath(name);
+    EXPECT_TRUE(QDir().mkpath(full));
+    return full;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
