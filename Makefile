@@ -44,9 +44,11 @@ sanitize: deps
 	cd $(SAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-bench:
-	@echo "make bench: no benchmark yet; the library scan benchmark arrives with the scan." >&2
-	@exit 1
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPENDRIFT_TESTS=OFF \
+	    -DPENDRIFT_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen bench/run.sh $(BENCH_DIR)
 
 demo:
 	@echo "make demo: waiting for the main window and the shuffle run; no demo job yet." >&2
