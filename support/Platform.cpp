@@ -127,9 +127,10 @@ bool IsMountPoint(const QString& canonicalPath)
 {
     QFile mounts(QStringLiteral("/proc/self/mountinfo"));
     if (mounts.open(QIODevice::ReadOnly)) {
-        // QFile::readLine on /proc works line by line; the file has no size.
-        while (!mounts.atEnd()) {
-            const QList<QByteArray> fields = mounts.readLine().split(' ');
+        // Files under /proc report no size, so read to the end instead of asking atEnd().
+        const QList<QByteArray> lines = mounts.readAll().split('\n');
+        for (const QByteArray& line : lines) {
+            const QList<QByteArray> fields = line.split(' ');
             if (fields.size() > 4 && DecodeMountField(fields.at(4)) == canonicalPath)
                 return true;
         }

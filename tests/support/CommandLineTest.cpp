@@ -1,0 +1,113 @@
+#include "AppError.h"
+#include "CommandLine.h"
+#include "Paths.h"
+#include "TestSupport.h"
+
+namespace {
+
+QStringList Args(std::initializer_list<const char*> words)
+{
+    QStringList list;
+    for (const char* w : words)
+        list << QString::fromUtf8(w);
+    return list;
+}
+
+} // namespace
+
+TEST(CommandLine, SwitchesAndValues)
+{
+    SwitchTable t = ParseCommandLine(Args({"/a", "/q", "/f:Default", "Settings"}));
+    EXPECT_EQ(t.Count(), 3);
+    EXPECT_TRUE(HasSwitch(t, QStringLiteral("A")));
+    EXPECT_EQ(t.Value(QStringLiteral("a")), QString());
+    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Default Settings"));
+
+    t = ParseCommandLine(Args({"/F:Mix"}));
+    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Mix"));
+
+    // A full path after the colon stays one value, colons and all.
+    t = ParseCommandLine(Args({"/q", "/f:/home/me/My Mix:2.cfg", "/a"}));
+    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("/home/me/My Mix:2.cfg"));
+    EXPECT_TRUE(HasSwitch(t, QStringLiteral("a")));
+
+    // "/f" with its value as the next word; a bare path before the first switch is ignored.
+    t = ParseCommandLine(Args({"/home/me/x.cfg", "/f", "Mix"}));
+    EXPECT_EQ(t.Count(), 1);
+    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Mix"));
+
+    // Values and names are trimmed; "/?" is a switch.
+    t = ParseCommandLine(Args({"/f: Mix ", "/?"}));
+    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Mix"));
+    EXPECT_TRUE(HasSwitch(t, QStringLiteral("?")));
+    EXPECT_FALSE(HasSwitch(t, QStringLiteral("c")));
+}
+
+TEST(CommandLine, BarePathsAreNotSwitches)
+{
+    EXPECT_TRUE(ParseCommandLine(Args({"/home/me/Mix.cfg"})).IsEmpty());
+    EXPECT_TRUE(ParseCommandLine(Args({"\"/home/me/My", "Mix.cfg\""})).IsEmpty());
+    EXPECT_TRUE(ParseCommandLine({}).IsEmpty());
+    EXPECT_EQ(ArgumentText(Args({"\"/home/me/My", "Mix.cfg\""})),
+              QStringLiteral("\"/home/me/My Mix.cfg\""));
+    // A "/" before the colon makes it a path, even with a colon later on.
+    EXPECT_TRUE(ParseCommandLine(Args({"/media/x:y"})).IsEmpty());
+}
+
+TEST(CommandLine, RepeatedSwitchIsError457)
+{
+    for (const auto& args : {Args({"/a", "/a", "/f:Mix"}), Args({"/a", "/A"}),
+                             Args({"/f:x", "/F:y"})}) {
+        try {
+            ParseCommandLine(args);
+            FAIL() << "expected a duplicate-key error";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), 457);
+            EXPECT_EQ(e.description(), QStringLiteral(
+                                           "This key is already associated with an element of "
+                                           "this collection"));
+        }
+    }
+}
+
+TEST(CommandLine, DocumentPathResolution)
+{
+    SetDataFolderSwitch(true);
+    const QString data = GetDataFolder() + u'/';
+    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("Mix")), data + QStringLiteral("Mix.cfg"));
+    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("Mix.old")), data + QStringLiteral("Mix.old"));
+    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("\"My \"Mix\"")),
+              data + QStringLiteral("My Mix.cfg"));
+    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("../Mix.cfg")), QStringLiteral("../Mix.cfg"));
+    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("/home/me/Mix")), QStringLiteral("/home/me/Mix"));
+    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("\"/home/me/a b.cfg\"")),
+              QStringLiteral("/home/me/a b.cfg"));
+}
+
+TEST(CommandLine, DataFolderIsCreatedAndHelpText)
+{
+    TempFolder config;
+    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path() + QStringLiteral("/deep/cfg")));
+    SetDataFolderSwitch(true);
+    InitDataFolder();
+    EXPECT_TRUE(PathExists(config.path() + QStringLiteral("/deep/cfg/Orlenna/Pendrift"), true));
+    qputenv("XDG_CONFIG_HOME", old);
+
+    ScriptedDialogs dialogs;
+    dialogs->Queue(MsgResult::OK);
+    ShowCommandLineHelp();
+    ASSERT_EQ(dialogs->Requests().size(), 1);
+    const DialogRequest& r = dialogs->Requests().at(0);
+    EXPECT_EQ(r.text, QStringLiteral("Commandline arguments:\r\n"
+                                     "/a Start automatically\r\n"
+                                     "/c Close automatically when finished\r\n"
+                                     "/q Don't display the main window (implies /c)\r\n"
+                                     "/f:<file> Settings file to load\r\n"
+                                     "\r\n"
+                                     "Example:\r\n"
+                                     "pendrift /a /q /f:Default Settings"));
+    EXPECT_EQ(r.icon, MsgIcon::None);
+    EXPECT_EQ(r.buttons, MsgButtons::OK);
+    EXPECT_EQ(r.caption, QStringLiteral("Pendrift"));
+}
