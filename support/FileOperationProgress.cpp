@@ -1,0 +1,177 @@
+#include "FileOperationProgress.h"
+
+#include "Events.h"
+#include "Platform.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+FileOperationProgress::ShowMode g_showMode = FileOperationProgress::ShowMode::Auto;
+
+constexpr qint64 kPumpIntervalMs = 40;
+constexpr int kNameWidth = 420;
+constexpr int kBarSteps = 1000;
+
+} // namespace
+
+void FileOperationProgress::SetShowMode(ShowMode mode)
+{
+    g_showMode = mode;
+}
+
+FileOperationProgress::ShowMode FileOperationProgress::GetShowMode()
+{
+    return g_showMode;
+}
+
+bool FileOperationProgress::Wanted()
+{
+    switch (g_showMode) {
+    case ShowMode::Always:
+        return true;
+    case ShowMode::Never:
+        return false;
+    case ShowMode::Auto:
+        break;
+    }
+    return Platform::HasDisplay();
+}
+
+FileOperationProgress::FileOperationProgress(Kind kind, int itemCount, qint64 totalBytes)
+    : m_kind(kind), m_itemCount(itemCount), m_totalBytes(totalBytes)
+{
+    setObjectName(QStringLiteral("FileOperationProgress"));
+    setWindowTitle(kind == Kind::Copy ? QStringLiteral("Copying files")
+                                      : QStringLiteral("Deleting files"));
+
+    m_lblFile = new QLabel(this);
+    m_lblFile->setObjectName(QStringLiteral("lblFile"));
+    m_lblName = new QLabel(this);
+    m_lblName->setObjectName(QStringLiteral("lblName"));
+    m_lblName->setFixedWidth(kNameWidth);
+    m_lblBytes = new QLabel(this);
+    m_lblBytes->setObjectName(QStringLiteral("lblBytes"));
+    m_lblRate = new QLabel(this);
+    m_lblRate->setObjectName(QStringLiteral("lblRate"));
+    m_pgbProgress = new QProgressBar(this);
+    m_pgbProgress->setObjectName(QStringLiteral("pgbProgress"));
+    m_pgbProgress->setRange(0, kBarSteps);
+    m_pgbProgress->setTextVisible(false);
+    m_lstFailures = new QListWidget(this);
+    m_lstFailures->setObjectName(QStringLiteral("lstFailures"));
+    m_lstFailures->setVisible(false);
+    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(m_cmdCancel, &QPushButton::clicked, this, &FileOperationProgress::OnCancelClicked);
+
+    auto* figures = new QHBoxLayout;
+    figures->addWidget(m_lblBytes);
+    figures->addStretch();
+    figures->addWidget(m_lblRate);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_lblFile);
+    layout->addWidget(m_lblName);
+    layout->addWidget(m_pgbProgress);
+    layout->addLayout(figures);
+    layout->addWidget(m_lstFailures);
+    layout->addLayout(buttons);
+
+    m_started.start();
+    Refresh();
+    show();
+}
+
+void FileOperationProgress::StartItem(int number, const QString& name)
+{
+    m_itemNumber = number;
+    m_itemName = name;
+}
+
+void FileOperationProgress::AddBytes(qint64 bytes)
+{
+    m_bytesDone += bytes;
+}
+
+void FileOperationProgress::AddFailure(const QString& text)
+{
+    m_lstFailures->addItem(text);
+    m_lstFailures->setVisible(true);
+}
+
+void FileOperationProgress::Pump()
+{
+    if (m_lastPump.isValid() && m_lastPump.elapsed() < kPumpIntervalMs)
+        return;
+    Refresh();
+    DoEvents();
+    m_lastPump.start();
+}
+
+bool FileOperationProgress::Finish()
+{
+    m_finished = true;
+    if (m_lstFailures->count() == 0) {
+        hide();
+        return false;
+    }
+    Refresh();
+    m_cmdCancel->setText(QStringLiteral("Close"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    return true;
+}
+
+void FileOperationProgress::closeEvent(QCloseEvent* event)
+{
+    // Closing a running operation's window asks it to stop; it closes when the work is over.
+    if (!m_finished) {
+        m_cancelRequested = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void FileOperationProgress::OnCancelClicked()
+{
+    if (m_finished)
+        close();
+    else
+        m_cancelRequested = true;
+}
+
+void FileOperationProgress::Refresh()
+{
+    const QString noun = m_kind == Kind::Copy ? QStringLiteral("File") : QStringLiteral("Item");
+    m_lblFile->setText(QStringLiteral("%1 %2 of %3").arg(noun).arg(m_itemNumber).arg(m_itemCount));
+    m_lblName->setText(
+        m_lblName->fontMetrics().elidedText(m_itemName, Qt::ElideMiddle, kNameWidth));
+
+    const QLocale locale;
+    if (m_kind == Kind::Copy) {
+        m_lblBytes->setText(QStringLiteral("%1 of %2")
+                                .arg(locale.formattedDataSize(m_bytesDone),
+                                     locale.formattedDataSize(m_totalBytes)));
+        const qint64 ms = m_started.elapsed();
+        const qint64 rate = ms > 0 ? m_bytesDone * 1000 / ms : 0;
+        m_lblRate->setText(locale.formattedDataSize(rate) + QStringLiteral("/s"));
+        m_pgbProgress->setValue(
+            m_totalBytes > 0
+                ? static_cast<int>(std::min(m_bytesDone, m_totalBytes) * kBarSteps / m_totalBytes)
+                : 0);
+    } else {
+        m_pgbProgress->setValue(m_itemCount > 0 ? m_itemNumber * kBarSteps / m_itemCount : 0);
+    }
+}

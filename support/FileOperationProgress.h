@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QWidget>
+
+class QCloseEvent;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+// The small window a copy or delete shows while it works: item n of m, bytes, rate, the
+// current name and a Cancel button. The operation runs on the window's own thread, so it calls
+// Pump between pieces of work to keep the window painted and the Cancel click heard.
+class FileOperationProgress : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class Kind
+    {
+        Copy,
+        Delete
+    };
+    // Auto shows the window only when a display exists; tests force it either way.
+    enum class ShowMode
+    {
+        Auto,
+        Always,
+        Never
+    };
+
+    static void SetShowMode(ShowMode mode);
+    static ShowMode GetShowMode();
+    // Whether an operation starting now shows the window.
+    static bool Wanted();
+
+    FileOperationProgress(Kind kind, int itemCount, qint64 totalBytes);
+
+    // number counts from 1.
+    void StartItem(int number, const QString& name);
+    void AddBytes(qint64 bytes);
+    void AddFailure(const QString& text);
+    // Refreshes the texts and lets pending events through, at most every few milliseconds so
+    // that many small items cost little.
+    void Pump();
+    bool CancelRequested() const { return m_cancelRequested; }
+    // The operation is over. With failures listed the window stays open (and deletes itself
+    // when closed) so they can be read; returns whether it did.
+    bool Finish();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnCancelClicked();
+    void Refresh();
+
+    Kind m_kind;
+    int m_itemCount;
+    qint64 m_totalBytes;
+    int m_itemNumber = 0;
+    qint64 m_bytesDone = 0;
+    QString m_itemName;
+    bool m_cancelRequested = false;
+    bool m_finished = false;
+    QElapsedTimer m_started;
+    QElapsedTimer m_lastPump;
+
+    QLabel* m_lblFile;
+    QLabel* m_lblName;
+    QLabel* m_lblBytes;
+    QLabel* m_lblRate;
+    QProgressBar* m_pgbProgress;
+    QListWidget* m_lstFailures;
+    QPushButton* m_cmdCancel;
+};
