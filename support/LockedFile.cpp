@@ -1,0 +1,151 @@
+#include "LockedFile.h"
+
+#include "AppError.h"
+#include "Platform.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void CloseKeepingErrno(int fd)
+{
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+}
+
+bool WriteAll(int fd, const char* data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// The mode a new file gets from open(..., 0666): umask can only be read by setting it.
+mode_t DefaultFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Best effort: makes the rename itself durable. Failing here loses nothing already written.
+void SyncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+LockedFile::~LockedFile()
+{
+    Close();
+}
+
+LockedFile::LockedFile(LockedFile&& other) noexcept : m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
+
+LockedFile& LockedFile::operator=(LockedFile&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+void LockedFile::Close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+LockedFile LockedFile::OpenExclusive(const QString& path)
+{
+    const QByteArray name = Platform::Encode(path);
+    // A save elsewhere may rename a new file over the path between our open and our lock;
+    // then the lock we got is on a file nobody will open again, so try the new one.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0)
+            throw AppError::FromErrno(errno, path);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int err = errno;
+            ::close(fd);
+            if (err == EWOULDBLOCK)
+                RaiseError(ErrorNumber::PermissionDenied);
+            throw AppError::FromErrno(err, path);
+        }
+        struct stat held
+        {
+        };
+        struct stat current
+        {
+        };
+        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &current) == 0 &&
+            held.st_dev == current.st_dev && held.st_ino == current.st_ino)
+            return LockedFile(fd);
+        ::close(fd);
+    }
+    RaiseError(ErrorNumber::PermissionDenied);
+}
+
+LockedFile LockedFile::ReplaceContents(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray target = Platform::Encode(path);
+    const QByteArray folder = Platform::Encode(QFileInfo(path).absolutePath());
+
+    struct stat existing
+    {
+    };
+    const mode_t mode =
+        ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : DefaultFileMode();
+
+    QByteArray temp = folder + "/.pendrift-save-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw AppError::FromErrno(errno, path);
+
+    auto fail = [&]() {
+        const int err = errno;
+        CloseKeepingErrno(fd);
+        ::unlink(temp.constData());
+        throw AppError::FromErrno(err, path);
+    };
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        fail();
+    // Keep the document's permissions; a file system that cannot store them is no reason to
+    // refuse the save.
+    ::fchmod(fd, mode);
+    if (!WriteAll(fd, bytes.constData(), bytes.size()))
+        fail();
+    if (::fsync(fd) != 0)
+        fail();
+    if (::rename(temp.constData(), target.constData()) != 0)
+        fail();
+    SyncFolder(folder);
+    return LockedFile(fd);
+}

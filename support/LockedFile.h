@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// An open file descriptor that holds an exclusive flock on its file. The lock belongs to the
+// open file description, so two LockedFile objects on one file conflict even inside one
+// process. Closing (or destroying) the object releases the lock.
+class LockedFile
+{
+public:
+    LockedFile() = default;
+    ~LockedFile();
+    LockedFile(LockedFile&& other) noexcept;
+    LockedFile& operator=(LockedFile&& other) noexcept;
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+
+    // Opens an existing file for reading and writing and locks it. A lock held elsewhere, in
+    // this process or another, is error 70; other failures map through AppError::FromErrno.
+    static LockedFile OpenExclusive(const QString& path);
+
+    // Writes the bytes to a new file beside `path`, locks it, flushes it to disk and renames
+    // it over `path`, then returns that file still open and locked. On failure the temporary
+    // file is removed and whatever was at `path` is untouched. The caller is responsible for
+    // holding the lock on the old file, if there is one, while this runs.
+    static LockedFile ReplaceContents(const QString& path, const QByteArray& bytes);
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int Handle() const { return m_fd; }
+    void Close();
+
+private:
+    explicit LockedFile(int fd) : m_fd(fd) {}
+    int m_fd = -1;
+};
