@@ -1,5 +1,7 @@
 #include "Windows1252.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace {
@@ -110,5 +112,9 @@ QByteArray EncodeDocumentText(const QString& text)
 
 QString DecodeDocumentText(const QByteArray& bytes)
 {
-    return IsMultiByteUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
+    if (!IsMultiByteUtf8(bytes))
+        return DecodeWindows1252(bytes);
+    // A leading U+FEFF is text here, not a byte-order mark to drop.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
 }
