@@ -1,0 +1,211 @@
+#include "FileSystem.h"
+
+#include "AppError.h"
+#include "DirectoryReader.h"
+#include "Paths.h"
+#include "Platform.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSettableBits = FileAttribute::ReadOnly | FileAttribute::Hidden |
+                              FileAttribute::System | FileAttribute::Archive;
+constexpr int kReadableBits = kSettableBits | FileAttribute::Directory;
+
+[[noreturn]] void RaiseFileError(int err, const QString& path)
+{
+    if (err == ENOENT)
+        RaiseError(ErrorNumber::FileNotFound);
+    throw AppError::FromErrno(err, path);
+}
+
+struct stat StatOrRaise(const QString& path, const QByteArray& native)
+{
+    struct stat st
+    {
+    };
+    if (native.isEmpty())
+        RaiseFileError(ENOENT, path);
+    if (::stat(native.constData(), &st) != 0)
+        RaiseFileError(errno, path);
+    return st;
+}
+
+bool IsOnFat(const QByteArray& native)
+{
+    struct statfs fs
+    {
+    };
+    return ::statfs(native.constData(), &fs) == 0 && fs.f_type == MSDOS_SUPER_MAGIC;
+}
+
+// Opens for the FAT attribute ioctls; O_NONBLOCK so that a special file never blocks.
+int OpenForIoctl(const QByteArray& native)
+{
+    return ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+qint64 ModificationNanoseconds(const struct stat& st)
+{
+    return static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// The mark counts only while it still names the current modification time; anything that
+// cannot be read as such (no mark, no xattr support, another value) leaves the file new.
+bool HasCurrentArchiveMark(const QByteArray& native, const struct stat& st)
+{
+    char value[64];
+    const ssize_t n = ::getxattr(native.constData(), kArchiveMarkName, value, sizeof value - 1);
+    if (n <= 0)
+        return false;
+    // Marks written by hand (setfattr, scripts) may end with a newline or a NUL.
+    const QByteArray text = QByteArray(value, n).trimmed();
+    const QByteArray withoutNul = text.endsWith('\0') ? text.chopped(1) : text;
+    bool ok = false;
+    const qint64 marked = withoutNul.toLongLong(&ok, 10);
+    return ok && marked == ModificationNanoseconds(st);
+}
+
+bool IsHiddenName(const QString& path)
+{
+    qsizetype end = path.size();
+    while (end > 0 && path.at(end - 1) == u'/')
+        --end;
+    const qsizetype start = path.lastIndexOf(u'/', end - 1) + 1;
+    const QStringView name = QStringView(path).mid(start, end - start);
+    return name.startsWith(u'.') && name != u"." && name != u"..";
+}
+
+} // namespace
+
+int GetAttr(const QString& path)
+{
+    const QByteArray native = Platform::Encode(path);
+    const struct stat st = StatOrRaise(path, native);
+
+    if (IsOnFat(native)) {
+        const int fd = OpenForIoctl(native);
+        if (fd >= 0) {
+            __u32 fat = 0;
+            const int rc = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &fat);
+            ::close(fd);
+            if (rc == 0)
+                return static_cast<int>(fat) & kReadableBits;
+        }
+        // Without access to the real bits, the emulation below still gives a fair answer.
+    }
+
+    int attributes = FileAttribute::Normal;
+    if (S_ISDIR(st.st_mode))
+        attributes |= FileAttribute::Directory;
+    if (!(st.st_mode & S_IWUSR))
+        attributes |= FileAttribute::ReadOnly;
+    if (IsHiddenName(path))
+        attributes |= FileAttribute::Hidden;
+    if (!HasCurrentArchiveMark(native, st))
+        attributes |= FileAttribute::Archive;
+    return attributes;
+}
+
+void SetAttr(const QString& path, int attributes)
+{
+    if (attributes & ~kSettableBits)
+        RaiseError(ErrorNumber::InvalidCall);
+    const QByteArray native = Platform::Encode(path);
+    const struct stat st = StatOrRaise(path, native);
+
+    if (IsOnFat(native)) {
+        const int fd = OpenForIoctl(native);
+        if (fd < 0)
+            RaiseFileError(errno, path);
+        const __u32 fat = static_cast<__u32>(attributes);
+        const int rc = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &fat);
+        const int err = errno;
+        ::close(fd);
+        if (rc != 0)
+            RaiseFileError(err, path);
+        return;
+    }
+
+    const bool readOnly = attributes & FileAttribute::ReadOnly;
+    // Writing a user attribute needs write permission, so a file becomes writable before the
+    // mark is written and read-only only after.
+    if (!readOnly && !(st.st_mode & S_IWUSR)) {
+        if (::chmod(native.constData(), (st.st_mode & 07777) | S_IWUSR) != 0)
+            RaiseFileError(errno, path);
+    }
+
+    if (attributes & FileAttribute::Archive) {
+        if (::removexattr(native.constData(), kArchiveMarkName) != 0 && errno != ENODATA &&
+            errno != ENOTSUP)
+            RaiseFileError(errno, path);
+    } else {
+        const QByteArray mark = QByteArray::number(ModificationNanoseconds(st));
+        if (::setxattr(native.constData(), kArchiveMarkName, mark.constData(),
+                       static_cast<size_t>(mark.size()), 0) != 0) {
+            const int err = errno;
+            // Not missing (we just saw it): every failure here is an access problem.
+            throw AppError(err == EACCES || err == EPERM ? ErrorNumber::PermissionDenied
+                                                         : ErrorNumber::PathFileAccess,
+                           path + QStringLiteral(": ") +
+                               QString::fromLocal8Bit(std::strerror(err)));
+        }
+    }
+
+    if (readOnly && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) {
+        if (::chmod(native.constData(), st.st_mode & 07777 & ~(S_IWUSR | S_IWGRP | S_IWOTH)) != 0)
+            RaiseFileError(errno, path);
+    }
+}
+
+qint32 FileLen(const QString& path)
+{
+    const struct stat st = StatOrRaise(path, Platform::Encode(path));
+    if (!S_ISREG(st.st_mode))
+        return 0;
+    if (st.st_size > INT32_MAX)
+        RaiseError(ErrorNumber::Overflow);
+    return static_cast<qint32>(st.st_size);
+}
+
+QDateTime FileDateTime(const QString& path)
+{
+    const struct stat st = StatOrRaise(path, Platform::Encode(path));
+    const qint64 ms = static_cast<qint64>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    return QDateTime::fromMSecsSinceEpoch(ms);
+}
+
+qint32 FolderSize(const QString& folder)
+{
+    DirectoryReader reader(AddTrailingSlash(folder));
+    qint64 total = 0;
+    while (reader.Next()) {
+        if (reader.isDirectory())
+            continue;
+        struct stat st
+        {
+        };
+        if (::fstatat(reader.fd(), reader.rawName().constData(), &st, 0) != 0) {
+            if (errno == ENOENT)
+                continue;
+            throw AppError::FromErrno(errno, reader.name());
+        }
+        if (!S_ISREG(st.st_mode))
+            continue;
+        total += st.st_size;
+        if (total > INT32_MAX)
+            RaiseError(ErrorNumber::Overflow);
+    }
+    return static_cast<qint32>(total);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QtGlobal>
+
+// File attributes, sizes and dates in the form the rest of the program works with: the
+// classic attribute bits and signed 32-bit sizes. Errors are AppErrors: a missing file is 53,
+// sizes past the 32-bit range are 6, other system failures carry the system's reason.
+
+namespace FileAttribute {
+constexpr int Normal = 0;
+constexpr int ReadOnly = 1;
+constexpr int Hidden = 2;
+constexpr int System = 4;
+constexpr int Directory = 16;
+constexpr int Archive = 32;
+} // namespace FileAttribute
+
+// The name of the extended attribute that marks a file as no longer new. Its value is the
+// file's modification time when the mark was written, in decimal nanoseconds since the epoch.
+inline constexpr char kArchiveMarkName[] = "user.pendrift.archive";
+
+// On FAT the real attribute bits. Elsewhere: read-only when the owner may not write, hidden
+// when the name begins with ".", never system, and archive unless the archive mark is present
+// and still equals the modification time (so any later write makes the file new again).
+int GetAttr(const QString& path);
+
+// On FAT the bits are written as given. Elsewhere: without ReadOnly the owner's write
+// permission is added, with it all write permissions are removed; without Archive the mark is
+// written, with it the mark is removed; Hidden and System are left alone (hidden is part of
+// the name). Error 5 for bits that cannot be set, 75 with the system's reason when the file
+// system has no user extended attributes.
+void SetAttr(const QString& path, int attributes);
+
+// The size in bytes; error 6 for 2 GiB or more, 53 when missing. Folders have length 0.
+qint32 FileLen(const QString& path);
+
+// Last modification, in local time.
+QDateTime FileDateTime(const QString& path);
+
+// The sum of the sizes of the files directly inside the folder, hidden ones included and
+// subfolders not; a folder that cannot be listed holds nothing. Error 6 past 2,147,483,647.
+qint32 FolderSize(const QString& folder);
