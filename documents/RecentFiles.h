@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+// The recent-documents list lives only in the preferences file, under "RecentCfgs" followed
+// by the position (1 is the most recent); an empty value ends the list.
+
+inline const QString kRecentFilesKey = QStringLiteral("RecentCfgs");
+// File menu indices of the four recent items, for the positions 1 to 4.
+inline constexpr int kFirstRecentMenuIndex = 21;
+inline constexpr int kRecentMenuItems = 4;
+
+// Puts the path at position 1 and moves the other entries down, without a duplicate (paths
+// compared with SameText; the form given here is the one kept). The list keeps positions 1 to
+// capacity - 1: the callers pass 5 for four positions.
+void AddRecentFile(const QString& path, const QString& key = kRecentFilesKey, qint16 capacity = 5);
+
+struct RecentMenuItem
+{
+    QString caption;
+    bool visible = false;
+    bool enabled = false;
+};
+
+// The four recent items of the File menu, for the indices 21 to 24, from the stored list. With
+// an empty list only the first shows, as the disabled placeholder "Recent Files".
+std::array<RecentMenuItem, kRecentMenuItems> BuildRecentMenu();
