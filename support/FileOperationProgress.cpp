@@ -98,6 +98,7 @@ void FileOperationProgress::StartItem(int number, const QString& name)
 {
     m_itemNumber = number;
     m_itemName = name;
+    m_itemChanged = true;
 }
 
 void FileOperationProgress::AddBytes(qint64 bytes)
@@ -113,8 +114,10 @@ void FileOperationProgress::AddFailure(const QString& text)
 
 void FileOperationProgress::Pump()
 {
-    if (m_lastPump.isValid() && m_lastPump.elapsed() < kPumpIntervalMs)
+    // Every new item is shown, however quickly the previous one went.
+    if (!m_itemChanged && m_lastPump.isValid() && m_lastPump.elapsed() < kPumpIntervalMs)
         return;
+    m_itemChanged = false;
     Refresh();
     DoEvents();
     m_lastPump.start();

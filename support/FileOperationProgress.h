@@ -42,8 +42,8 @@ public:
     void StartItem(int number, const QString& name);
     void AddBytes(qint64 bytes);
     void AddFailure(const QString& text);
-    // Refreshes the texts and lets pending events through, at most every few milliseconds so
-    // that many small items cost little.
+    // Refreshes the texts and lets pending events through: at every new item, and otherwise
+    // at most every few milliseconds so that many small chunks cost little.
     void Pump();
     bool CancelRequested() const { return m_cancelRequested; }
     // The operation is over. With failures listed the window stays open (and deletes itself
@@ -63,6 +63,7 @@ private:
     int m_itemNumber = 0;
     qint64 m_bytesDone = 0;
     QString m_itemName;
+    bool m_itemChanged = false;
     bool m_cancelRequested = false;
     bool m_finished = false;
     QElapsedTimer m_started;

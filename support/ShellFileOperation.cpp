@@ -3,6 +3,7 @@
 #include "FileOperationProgress.h"
 #include "Platform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -524,6 +525,8 @@ void DeleteItem(OperationState& state, const QString& path, bool trashKnown, dev
         return;
     }
     if (trashKnown && st.st_dev == trashDevice) {
+        // A fresh account may have no data folder yet; the trash is made inside it.
+        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
         if (QFile::moveToTrash(path))
             return;
         // A dangling link cannot be trashed; there is nothing in it to get back.
