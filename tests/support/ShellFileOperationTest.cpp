@@ -2,11 +2,17 @@
 #include "FileOperationProgress.h"
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
 #include <QMap>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <chrono>
 #include <csignal>
@@ -66,13 +72,17 @@ dev_t DeviceOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_dev : 0;
 }
 
-// Sets an environment variable for the lifetime of the object.
+// Sets (or, given a null value, removes) an environment variable for the lifetime of the
+// object.
 struct ScopedEnv
 {
     ScopedEnv(const char* name, const QByteArray& value)
         : name(name), had(qEnvironmentVariableIsSet(name)), old(qgetenv(name))
     {
-        qputenv(name, value);
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
     }
     ~ScopedEnv()
     {
@@ -95,6 +105,34 @@ struct TemporaryHome
     QString trashFiles() const { return folder / QStringLiteral("data/Trash/files"); }
     QString trashInfo() const { return folder / QStringLiteral("data/Trash/info"); }
 };
+
+FileOperationProgress* ProgressWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<FileOperationProgress*>(widget))
+            return window;
+    }
+    return nullptr;
+}
+
+QString LabelText(QWidget* window, const char* name)
+{
+    const auto* label = window->findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+}
+
+// Closes a window a failed operation left open and lets it delete itself.
+void CloseProgressWindow()
+{
+    while (FileOperationProgress* window = ProgressWindow()) {
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (ProgressWindow() == window) {
+            ADD_FAILURE() << "the progress window did not go away when closed";
+            delete window;
+        }
+    }
+}
 
 class ShellFileOperationTest : public ::testing::Test
 {
@@ -385,4 +423,113 @@ TEST_F(ShellFileOperationTest, DeleteFailuresAreListedAndTheOthersStillDeleted)
     EXPECT_FALSE(QFileInfo::exists(present));
     EXPECT_TRUE(QFileInfo::exists(home.trashFiles() + QStringLiteral("/present.mp3")));
     EXPECT_EQ(DeleteFilesToRecycle({}), 0);
+}
+
+TEST_F(ShellFileOperationTest, CancelInTheWindowStopsBeforeTheNextFile)
+{
+    FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Always);
+    TempFolder temp;
+    QStringList sources;
+    for (const char* name : {"a.bin", "b.bin", "c.bin"})
+        sources << temp.Write(QStringLiteral("lib/") + QString::fromLatin1(name),
+                              RandomBytes(10 << 20, static_cast<unsigned>(name[0])));
+    const QString target = temp / QStringLiteral("dest");
+
+    // The window is only looked at from inside the operation, while it lets events through.
+    QString title;
+    QString firstFile;
+    QString nameAtCancel;
+    QString bytesAtCancel;
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+        FileOperationProgress* window = ProgressWindow();
+        if (!window || !window->isVisible())
+            return;
+        title = window->windowTitle();
+        if (firstFile.isEmpty())
+            firstFile = LabelText(window, "lblFile");
+        if (LabelText(window, "lblFile") == u"File 2 of 3") {
+            nameAtCancel = LabelText(window, "lblName");
+            bytesAtCancel = LabelText(window, "lblBytes");
+            watcher.stop();
+            QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                              Qt::LeftButton);
+        }
+    });
+    watcher.start();
+
+    EXPECT_EQ(ShellFileOperation(ShellOperation::Copy, NulList(sources), NulList({target})), 2);
+    EXPECT_EQ(title, u"Copying files");
+    EXPECT_EQ(firstFile, u"File 1 of 3");
+    EXPECT_EQ(nameAtCancel, u"b.bin");
+    EXPECT_TRUE(bytesAtCancel.contains(u" of ")) << bytesAtCancel.toStdString();
+    // The file done before the click is complete; the one under way left nothing behind.
+    EXPECT_EQ(Entries(target), QStringList({QStringLiteral("a.bin")}));
+    EXPECT_EQ(ReadAll(target + QStringLiteral("/a.bin")), ReadAll(sources[0]));
+    EXPECT_FALSE(ProgressWindow() && ProgressWindow()->isVisible());
+    CloseProgressWindow();
+}
+
+TEST_F(ShellFileOperationTest, ClosingTheWindowStopsADeleteAfterTheCurrentItem)
+{
+    FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Always);
+    TemporaryHome home;
+    TempFolder temp;
+    const QString dest = temp.MakeFolder(QStringLiteral("dest"));
+    for (const char* name : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"})
+        temp.Write(QStringLiteral("dest/") + QString::fromLatin1(name), name);
+
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+        FileOperationProgress* window = ProgressWindow();
+        if (window && LabelText(window, "lblFile") == u"Item 3 of 5") {
+            watcher.stop();
+            window->close();
+            EXPECT_TRUE(window->isVisible()) << "a running operation's window stays up";
+        }
+    });
+    watcher.start();
+
+    EXPECT_EQ(DeleteFilesToRecycle({dest + QStringLiteral("/*.*")}), 2);
+    EXPECT_EQ(Entries(dest), QStringList({QStringLiteral("4.mp3"), QStringLiteral("5.mp3")}));
+    EXPECT_EQ(Entries(home.trashFiles()).size(), 3);
+    CloseProgressWindow();
+}
+
+// Without a display no window is made; with one, a failure keeps it open until it is closed.
+TEST_F(ShellFileOperationTest, TheWindowShowsWithADisplayAndStaysForFailures)
+{
+    FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Auto);
+    TempFolder temp;
+    const QString good = temp.Write(QStringLiteral("lib/good.mp3"), "good");
+    const QString missing = temp / QStringLiteral("lib/missing.mp3");
+    const QString list = NulList({missing, good});
+    const QString target = NulList({temp / QStringLiteral("dest")});
+    ScopedEnv x("DISPLAY", QByteArray());
+    testing::internal::CaptureStderr();
+    {
+        ScopedEnv wayland("WAYLAND_DISPLAY", QByteArray());
+        EXPECT_EQ(ShellFileOperation(ShellOperation::Copy, list, target), 1);
+        EXPECT_EQ(ProgressWindow(), nullptr);
+    }
+    ScopedEnv wayland("WAYLAND_DISPLAY", "wayland-0");
+    EXPECT_EQ(ShellFileOperation(ShellOperation::Copy, list, target), 1);
+    testing::internal::GetCapturedStderr();
+
+    FileOperationProgress* window = ProgressWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(LabelText(window, "lblFile"), u"File 2 of 2");
+    const auto* failures = window->findChild<QListWidget*>(QStringLiteral("lstFailures"));
+    ASSERT_NE(failures, nullptr);
+    ASSERT_EQ(failures->count(), 1);
+    EXPECT_TRUE(failures->item(0)->text().contains(missing));
+    auto* button = window->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), u"Close");
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(ProgressWindow(), nullptr);
 }
