@@ -5,6 +5,8 @@ SAN_DIR      ?= build-sanitize
 BENCH_DIR    ?= build-bench
 FUZZ_DIR     ?= build-fuzz
 JOBS         ?= 2
+FUZZ_TIME    ?= 60
+FUZZ_TEXT_TIME ?= 20
 WERROR       ?= ON
 CMAKE_FLAGS  ?=
 
@@ -54,9 +56,19 @@ demo:
 	@echo "make demo: waiting for the main window and the shuffle run; no demo job yet." >&2
 	@exit 1
 
-fuzz:
-	@echo "make fuzz: no fuzz target yet; the settings-document loader brings the first." >&2
-	@exit 1
+# Runs the settings-document loader's fuzzer for FUZZ_TIME seconds from the seeds in
+# fuzz/seeds, then the document-text decoder's for FUZZ_TEXT_TIME seconds. A crash stops it
+# with a non-zero status and leaves the input in $(FUZZ_DIR).
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DPENDRIFT_FUZZ=ON -DPENDRIFT_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_binaryini fuzz_documenttext
+	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/corpus-text
+	QT_QPA_PLATFORM=offscreen $(FUZZ_DIR)/fuzz/fuzz_binaryini -max_total_time=$(FUZZ_TIME) \
+	    -max_len=4096 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ \
+	    $(FUZZ_DIR)/corpus fuzz/seeds
+	QT_QPA_PLATFORM=offscreen $(FUZZ_DIR)/fuzz/fuzz_documenttext -max_total_time=$(FUZZ_TEXT_TIME) \
+	    -max_len=256 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/corpus-text
 
 screenshot:
 	@echo "make screenshot: the main window is not built yet." >&2

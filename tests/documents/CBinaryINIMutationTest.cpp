@@ -87,6 +87,8 @@ TEST(CBinaryINIMutation, DamagedDocumentsFailCleanlyOrRoundTrip)
             continue;
         }
         ++succeeded;
+        records.removeIf(
+            [](const CBinaryINI::Record& r) { return r.key == CBinaryINI::kDeletedKey; });
         // Whatever loads is written back in a form that loads to the same records.
         const QByteArray written = CBinaryINI::WriteRecords(records);
         QBuffer again;

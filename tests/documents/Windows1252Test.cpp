@@ -83,3 +83,31 @@ TEST(Windows1252, DocumentTextGivesEveryCharacterBack)
     EXPECT_EQ(DecodeDocumentText("\xC3\xA9"), QStringLiteral("\u00e9"));
     EXPECT_EQ(DecodeDocumentText("\xC3\xA9\xE9"), QStringLiteral("\u00c3\u00a9\u00e9"));
 }
+
+TEST(Windows1252, NoTwoStoredStringsReadAlike)
+{
+    // Every string of up to two bytes and every three-byte one with a three-byte UTF-8 lead:
+    // the text read gives the same bytes back, in the code page or as the UTF-8 it was.
+    auto check = [](const QByteArray& bytes) {
+        const QString text = DecodeDocumentText(bytes);
+        return EncodeDocumentText(text) == bytes || text.toUtf8() == bytes;
+    };
+    QByteArray bytes;
+    for (int a = 0; a < 256; ++a) {
+        bytes = QByteArray(1, static_cast<char>(a));
+        ASSERT_TRUE(check(bytes)) << a;
+        for (int b = 0; b < 256; ++b) {
+            bytes = QByteArray(1, static_cast<char>(a)) + static_cast<char>(b);
+            ASSERT_TRUE(check(bytes)) << bytes.toHex().constData();
+        }
+    }
+    bytes = QByteArray(3, '\0');
+    for (int a = 0xE0; a <= 0xEF; ++a)
+        for (int b = 0; b < 256; ++b)
+            for (int c = 0; c < 256; ++c) {
+                bytes[0] = static_cast<char>(a);
+                bytes[1] = static_cast<char>(b);
+                bytes[2] = static_cast<char>(c);
+                ASSERT_TRUE(check(bytes)) << bytes.toHex().constData();
+            }
+}
