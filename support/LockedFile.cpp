@@ -126,8 +126,12 @@ LockedFile LockedFile::ReplaceContents(const QString& path, const QByteArray& by
 
     QByteArray temp = folder + "/.pendrift-save-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        throw AppError::FromErrno(errno, path);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT) // the folder is missing, not the file
+            throw AppError(ErrorNumber::PathNotFound, AppError::FromErrno(err, path).description());
+        throw AppError::FromErrno(err, path);
+    }
 
     auto fail = [&]() {
         const int err = errno;

@@ -224,6 +224,12 @@ TEST(CBinaryINI, DamagedFilesFailAndLeaveNothingHeld)
     EXPECT_EQ(loadError(good + "trailing", ini), 0);
     EXPECT_EQ(ini.Records().size(), 2);
 
+    // A document in a folder that does not exist loads empty and cannot be saved.
+    const QString lost = dir / QStringLiteral("missing/lost.cfg");
+    EXPECT_EQ(ErrorOf([&] { ini.SetFile(lost); }), 0);
+    EXPECT_EQ(ErrorOf([&] { ini.Commit(); }), ErrorNumber::PathNotFound);
+    EXPECT_FALSE(QFile::exists(dir / QStringLiteral("missing")));
+
     // A folder is not a document: it loads as an empty, unheld one.
     EXPECT_EQ(ErrorOf([&] { ini.SetFile(dir.MakeFolder(QStringLiteral("sub.cfg"))); }), 0);
     EXPECT_FALSE(ini.IsHeld());
