@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,10 +28,19 @@ namespace {
 // enough that the window answers a Cancel click within a fraction of a second.
 constexpr size_t kChunkBytes = size_t{4} << 20;
 // Copied files wait under their temporary names until a batch is flushed with one syncfs: a
-// flush per file would wait for the disk once per file. The batch keeps every temporary open
-// (and locked), so it is bounded in files as well as in bytes.
-constexpr size_t kBatchFiles = 64;
-constexpr qint64 kBatchBytes = qint64{256} << 20;
+// flush per file would wait for the disk once per file, and every flush leaves the disk idle
+// while the next files are read. The batch keeps every temporary open (and locked), so it is
+// bounded in files, within the descriptor limit, as well as in bytes.
+constexpr size_t kBatchFilesMax = 256;
+constexpr qint64 kBatchBytes = qint64{1} << 30;
+
+size_t BatchFileLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return kBatchFilesMax;
+    return std::clamp<size_t>(static_cast<size_t>(limit.rlim_cur / 4), 1, kBatchFilesMax);
+}
 
 struct OperationState
 {
@@ -166,6 +176,7 @@ struct CopyTarget
     mode_t umask = 022;
     std::vector<PendingFile> pending;
     qint64 pendingBytes = 0;
+    size_t batchFiles = 1;
 };
 
 void Discard(CopyTarget& target, const PendingFile& file)
@@ -341,7 +352,7 @@ bool CopyOneFile(OperationState& state, CopyTarget& target, const QString& sourc
 
     target.pending.push_back(file);
     target.pendingBytes += st.st_size;
-    if (target.pending.size() >= kBatchFiles || target.pendingBytes >= kBatchBytes)
+    if (target.pending.size() >= target.batchFiles || target.pendingBytes >= kBatchBytes)
         CommitBatch(state, target);
     return true;
 }
@@ -372,6 +383,7 @@ int CopyFiles(OperationState& state, const QStringList& sources, const QString& 
     target.folder = targetFolder.size() > 1 && targetFolder.endsWith(u'/') ? targetFolder.chopped(1)
                                                                            : targetFolder;
     target.umask = CurrentUmask();
+    target.batchFiles = BatchFileLimit();
     const QByteArray folder = Platform::Encode(target.folder);
     int err = folder.isEmpty() ? ENOENT : MakeFolders(folder);
     if (err == 0) {
