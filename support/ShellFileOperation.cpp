@@ -113,9 +113,7 @@ int MakeFolders(const QByteArray& path)
         if (::mkdir(level.constData(), 0777) != 0 && errno != EEXIST)
             return errno;
     }
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(path.constData(), &st) != 0)
         return errno;
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
@@ -155,7 +153,8 @@ void RemoveLeftoverTemporaries(int dirFd)
             ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        // Where the file system has no locks at all, nobody can hold one either.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
             ::unlinkat(dirFd, name.constData(), 0);
         ::close(fd);
     }
@@ -302,9 +301,7 @@ bool CopyOneFile(OperationState& state, CopyTarget& target, const QString& sourc
         Fail(state, CopyFailureText(source, target, errno));
         return true;
     }
-    struct stat st
-    {
-    };
+    struct stat st = {};
     int statErr = ::fstat(in, &st) == 0 ? 0 : errno;
     if (statErr == 0 && !S_ISREG(st.st_mode))
         statErr = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
@@ -361,9 +358,7 @@ qint64 TotalSize(const QStringList& sources)
 {
     qint64 total = 0;
     for (const QString& source : sources) {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (::stat(Platform::Encode(source).constData(), &st) == 0 && S_ISREG(st.st_mode))
             total += st.st_size;
     }
@@ -429,9 +424,7 @@ bool TrashDevice(dev_t& device)
         return false;
     path += QStringLiteral("/Trash");
     while (!path.isEmpty()) {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (::stat(Platform::Encode(path).constData(), &st) == 0) {
             device = st.st_dev;
             return true;
@@ -477,9 +470,7 @@ bool RemoveForGood(OperationState& state, int parentFd, const QByteArray& name, 
             continue;
         bool sub = entry->d_type == DT_DIR;
         if (entry->d_type == DT_UNKNOWN) {
-            struct stat st
-            {
-            };
+            struct stat st = {};
             sub =
                 ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
         }
@@ -529,9 +520,7 @@ int ExpandSpecification(const QString& spec, QStringList& items)
 void DeleteItem(OperationState& state, const QString& path, bool trashKnown, dev_t trashDevice)
 {
     const QByteArray encoded = Platform::Encode(path);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(encoded.constData(), &st) != 0) {
         Fail(state, DeleteFailureText(path, errno));
         return;
