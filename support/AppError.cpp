@@ -51,6 +51,7 @@ AppError AppError::FromErrno(int err, const QString& context)
     case EPERM:
     case EWOULDBLOCK: number = ErrorNumber::PermissionDenied; break;
     case ENOTDIR: number = ErrorNumber::PathNotFound; break;
+    case EEXIST: number = 58; break;
     case ENOSPC:
     case EDQUOT: number = 61; break;
     default: break;

@@ -171,7 +171,7 @@ void CRndNoRepeat::QuickSort(Int32Array& arNumeric, qint32 lngLow, qint32 lngHi)
 
 float CRndNoRepeat::Rnd2(float sngLow, float sngHigh)
 {
-    DoEvents();
+    DoEventsThrottled();
     RandomSource::Seed(ClockSeed());
     const double r = RandomSource::Next();
     return static_cast<float>(r * (static_cast<double>(sngHigh) - sngLow) + sngLow);

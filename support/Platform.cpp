@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "AppError.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,6 +147,29 @@ bool IsMountPoint(const QString& canonicalPath)
     if (::stat(Encode(canonicalPath + QStringLiteral("/..")).constData(), &parent) != 0)
         return false;
     return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
+}
+
+void RenameNoReplace(const QString& from, const QString& to)
+{
+    if (::renameat2(AT_FDCWD, Encode(from).constData(), AT_FDCWD, Encode(to).constData(),
+                    RENAME_NOREPLACE) == 0)
+        return;
+    int err = errno;
+    if (err == EINVAL || err == ENOSYS) {
+        // A file system without the no-replace flag: test, then rename.
+        struct stat st{};
+        if (::lstat(Encode(to).constData(), &st) == 0)
+            err = EEXIST;
+        else if (::rename(Encode(from).constData(), Encode(to).constData()) == 0)
+            return;
+        else
+            err = errno;
+    }
+    if (err == EEXIST)
+        RaiseError(58);
+    if (err == ENOENT)
+        RaiseError(ErrorNumber::FileNotFound);
+    throw AppError::FromErrno(err);
 }
 
 bool HasDisplay()

@@ -20,6 +20,9 @@ bool MakeDirectory(const QString& path);
 // The absolute path with symbolic links, "." and ".." resolved as far as the path exists.
 QString CanonicalPath(const QString& path);
 bool IsMountPoint(const QString& canonicalPath);
+// Renames a file within its folder, failing when the new name is taken: error 58 when it
+// exists, 53 when the old name is gone, the system's reason otherwise.
+void RenameNoReplace(const QString& from, const QString& to);
 // Whether the program can show windows: DISPLAY or WAYLAND_DISPLAY is set.
 bool HasDisplay();
 
