@@ -13,6 +13,9 @@ int main(int argc, char** argv)
     // Never touch the real user's settings.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    // Nor the real user's trash.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
 

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ShuffleHost.h"
+
+#include <QStringList>
+#include <functional>
+
+// Stands in for the main window: records what a run shows and can cancel at a chosen check.
+class RecordingHost : public ShuffleHost
+{
+public:
+    void SetStatus(const QString& text) override { events << QStringLiteral("status ") + text; }
+    void ShowProgress(bool visible) override
+    {
+        events << (visible ? QStringLiteral("show progress") : QStringLiteral("hide progress"));
+    }
+    void SetProgress(qint32 value, qint32 maximum) override
+    {
+        events << QStringLiteral("progress %1/%2").arg(value).arg(maximum);
+    }
+    void SetBusy(bool busy) override
+    {
+        this->busy = busy;
+        events << (busy ? QStringLiteral("busy") : QStringLiteral("idle"));
+    }
+    void ClearCancelRequest() override { events << QStringLiteral("clear cancel"); }
+    bool CheckCancel() override
+    {
+        ++checks;
+        if (onCheck)
+            onCheck(checks);
+        return cancelAt > 0 && checks == cancelAt;
+    }
+
+    // The status texts only, in order.
+    QStringList Statuses() const
+    {
+        QStringList out;
+        for (const QString& e : events)
+            if (e.startsWith(QStringLiteral("status ")))
+                out << e.mid(7);
+        return out;
+    }
+    QStringList Progress() const
+    {
+        QStringList out;
+        for (const QString& e : events)
+            if (e.startsWith(QStringLiteral("progress ")))
+                out << e.mid(9);
+        return out;
+    }
+
+    QStringList events;
+    bool busy = false;
+    int checks = 0;
+    int cancelAt = 0; // the check (counted from 1) that answers "cancel"
+    std::function<void(int)> onCheck;
+};
