@@ -1,0 +1,156 @@
+// A whole unattended run over a generated library of 30,000 small files into four
+// destinations, against `cp` of the same chosen files followed by `sync`.
+
+#include "Dialogs.h"
+#include "Events.h"
+#include "FileSystem.h"
+#include "ScriptedDialogAnswerer.h"
+#include "ShuffleRun.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+class BenchHost : public ShuffleHost
+{
+public:
+    void SetStatus(const QString&) override {}
+    void ShowProgress(bool) override {}
+    void SetProgress(qint32, qint32) override {}
+    void SetBusy(bool) override {}
+    void ClearCancelRequest() override {}
+    bool CheckCancel() override
+    {
+        DoEventsThrottled();
+        return false;
+    }
+};
+
+double Seconds(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+void Sync()
+{
+    QProcess::execute(QStringLiteral("sync"), {});
+}
+
+void Print(const char* name, double value)
+{
+    std::printf("%s: %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    // An unattended run asks nothing; anything it says is worth seeing.
+    auto answers = std::make_unique<ScriptedDialogAnswerer>();
+    answers->onUnexpected = [](const DialogRequest& request) {
+        std::fprintf(stderr, "%s\n", qPrintable(request.text));
+    };
+    Dialogs::SetAnswerer(std::move(answers));
+
+    QTemporaryDir root;
+    const QString library = root.filePath(QStringLiteral("library"));
+    QRandomGenerator random(20261205);
+    // A smaller library can be asked for on the command line, for profiling.
+    const int files = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 30000;
+    qint64 total = 0;
+    QByteArray block(64 * 1024, 'x');
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = static_cast<char>(random.bounded(256));
+    for (int i = 0; i < files; ++i) {
+        const QString folder = library + QStringLiteral("/a%1/b%2").arg(i % 30).arg(i % 300);
+        if (i < 300)
+            QDir().mkpath(folder);
+        const QString path = folder + QStringLiteral("/track%1.mp3").arg(i, 5, 10, QChar(u'0'));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        const int size = 4096 + random.bounded(60 * 1024 + 1);
+        file.write(block.constData(), size);
+        total += size;
+        file.close();
+        if (i % 2 == 0)
+            SetAttr(path, FileAttribute::Normal); // half of the library is old
+    }
+    Sync();
+
+    // Four destinations, each about a tenth of the library, a quarter of it for new files.
+    const int megabytes = static_cast<int>(total / 10 / 1048576);
+    ShuffleJob job;
+    job.libraries = {library + QStringLiteral("<+>")};
+    job.fileTypes = QStringLiteral("*.mp3,*.wma,*.wav");
+    for (int d = 1; d <= 4; ++d) {
+        job.destinations << root.filePath(QStringLiteral("dest%1,%2,25").arg(d).arg(megabytes));
+        QDir().mkpath(root.filePath(QStringLiteral("dest%1").arg(d)));
+    }
+
+    ShuffleTimings timings;
+    QElapsedTimer timer;
+    timer.start();
+    BenchHost host;
+    ShuffleRun run(job, host, true);
+    run.setTimings(&timings);
+    const ShuffleOutcome outcome = run.Run();
+    // Every copy is already flushed to disk when the run returns: no sync is owed.
+    const double runSeconds = Seconds(timer);
+    if (outcome != ShuffleOutcome::Finished) {
+        std::fprintf(stderr, "the run did not finish\n");
+        return 1;
+    }
+
+    // The same files with cp, into fresh folders, then sync.
+    QList<QStringList> chosen;
+    qint64 copied = 0;
+    for (int d = 1; d <= 4; ++d) {
+        QStringList sources;
+        const QDir dest(root.filePath(QStringLiteral("dest%1").arg(d)));
+        for (const QString& name : dest.entryList(QDir::Files)) {
+            const int number = name.mid(5, 5).toInt();
+            sources << library + QStringLiteral("/a%1/b%2/").arg(number % 30).arg(number % 300) +
+                           name;
+            copied += QFileInfo(dest.filePath(name)).size();
+        }
+        chosen << sources;
+    }
+    timer.restart();
+    for (int d = 1; d <= 4; ++d) {
+        const QString target = root.filePath(QStringLiteral("cp%1").arg(d));
+        QDir().mkpath(target);
+        QStringList args = chosen.at(d - 1);
+        args << target;
+        QProcess::execute(QStringLiteral("cp"), args);
+    }
+    Sync();
+    const double cpSeconds = Seconds(timer);
+
+    std::fprintf(stderr, "library %d files, %lld bytes; copied %lld files, %lld bytes\n", files,
+                 static_cast<long long>(total),
+                 static_cast<long long>(chosen.at(0).size() + chosen.at(1).size() +
+                                        chosen.at(2).size() + chosen.at(3).size()),
+                 static_cast<long long>(copied));
+    Print("run_seconds", runSeconds);
+    Print("run_cp_seconds", cpSeconds);
+    Print("run_ratio_vs_cp", runSeconds / cpSeconds);
+    Print("run_noncopy_seconds", runSeconds - timings.copySeconds);
+    Print("run_scan_seconds", timings.scanSeconds);
+    Print("run_randomize_seconds", timings.randomizeSeconds);
+    Print("run_select_seconds", timings.selectSeconds);
+    Print("run_copy_seconds", timings.copySeconds);
+    return 0;
+}
