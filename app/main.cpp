@@ -4,12 +4,26 @@
 
 #include <QApplication>
 
+namespace {
+
+// On the console, standard error carries the program's own messages; Qt's notes about the
+// missing desktop (no runtime folder, no fonts) would only bury them.
+void ConsoleMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     // Without a display the program still runs unattended jobs: Qt draws offscreen and every
     // question goes to the console.
-    if (!Platform::HasDisplay())
+    if (!Platform::HasDisplay()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(ConsoleMessageHandler);
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pendrift"));
     QApplication::setOrganizationName(QStringLiteral("Orlenna"));
