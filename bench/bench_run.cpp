@@ -25,6 +25,7 @@ public:
     void SetStatus(const QString&) override {}
     void ShowProgress(bool) override {}
     void SetProgress(qint32, qint32) override {}
+    void SetWaitCursor(bool) override {}
     void SetBusy(bool) override {}
     void ClearCancelRequest() override {}
     bool CheckCancel() override

@@ -18,6 +18,10 @@ public:
     {
         events << QStringLiteral("progress %1/%2").arg(value).arg(maximum);
     }
+    void SetWaitCursor(bool waiting) override
+    {
+        events << (waiting ? QStringLiteral("wait cursor") : QStringLiteral("default cursor"));
+    }
     void SetBusy(bool busy) override
     {
         this->busy = busy;
