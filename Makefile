@@ -52,9 +52,8 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen bench/run.sh $(BENCH_DIR)
 
-demo:
-	@echo "make demo: waiting for the main window and the shuffle run; no demo job yet." >&2
-	@exit 1
+demo: build
+	demo/run-demo.sh $(BUILD_DIR)
 
 # Runs the settings-document loader's fuzzer for FUZZ_TIME seconds from the seeds in
 # fuzz/seeds, then the document-text decoder's for FUZZ_TEXT_TIME seconds. A crash stops it
@@ -70,9 +69,11 @@ fuzz: deps
 	QT_QPA_PLATFORM=offscreen $(FUZZ_DIR)/fuzz/fuzz_documenttext -max_total_time=$(FUZZ_TEXT_TIME) \
 	    -max_len=256 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/corpus-text
 
-screenshot:
-	@echo "make screenshot: the main window is not built yet." >&2
-	@exit 1
+# Grabs the windows offscreen into $(BUILD_DIR)/pendrift-*.png.
+screenshot: build
+	PENDRIFT_SCREENSHOT_DIR=$(CURDIR)/$(BUILD_DIR) QT_QPA_PLATFORM=offscreen \
+	    $(BUILD_DIR)/tests/ui_tests --gtest_filter='*Screenshot*'
+	@ls $(BUILD_DIR)/pendrift-*.png
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,24 +1,119 @@
 #include "Main.h"
 
 #include "CommandLine.h"
+#include "Dialogs.h"
 #include "ErrorReport.h"
 #include "Paths.h"
+#include "Platform.h"
+#include "frmMain.h"
 
+#include <QApplication>
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// Exit statuses of a run started from the command line.
+constexpr int kFinished = 0;
+constexpr int kStoppedOrFailed = 1;
+constexpr int kNeedsWindow = 2;
+
+std::unique_ptr<frmMain> CreateMainWindow()
+{
+    auto window = std::make_unique<frmMain>();
+    window->Load();
+    return window;
+}
+
+// The window stays: the program lives in its events until it is closed.
+int RunWindow(std::unique_ptr<frmMain> window)
+{
+    if (!window->isVisible())
+        return kFinished;
+    window->setAttribute(Qt::WA_QuitOnClose);
+    return QApplication::exec();
+}
+
+void ExplainConsoleUse()
+{
+    std::fputs("pendrift: the window needs a display (set DISPLAY or WAYLAND_DISPLAY); without "
+               "one, only /f together with /c or /q can be run.\n",
+               stderr);
+    std::fputs(QString(CommandLineHelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                   .append(u'\n')
+                   .toLocal8Bit()
+                   .constData(),
+               stderr);
+}
+
+} // namespace
 
 int Main(const QStringList& arguments)
 {
+    std::unique_ptr<frmMain> window;
+    bool quiet = false;
     try {
         SetDataFolderSwitch(true);
         InitDataFolder();
         const SwitchTable switches = ParseCommandLine(arguments);
-        if (HasSwitch(switches, QStringLiteral("?")))
-            return 0;
-        // The main window and the document loading are not built yet.
-        std::fputs("pendrift: the main window is not available in this build yet.\n", stderr);
-        return 2;
+        const bool help = HasSwitch(switches, QStringLiteral("?"));
+        const bool file = HasSwitch(switches, QStringLiteral("f"));
+        const bool close = HasSwitch(switches, QStringLiteral("c"));
+        quiet = HasSwitch(switches, QStringLiteral("q"));
+
+        if (help)
+            return kFinished;
+        if (!Platform::HasDisplay() && !(file && (close || quiet))) {
+            ExplainConsoleUse();
+            return kNeedsWindow;
+        }
+
+        if (switches.IsEmpty()) {
+            window = CreateMainWindow();
+            window->show();
+            const QString text = ArgumentText(arguments);
+            if (!text.isEmpty()) {
+                window->ResetSettings(false);
+                window->LoadSettings(text);
+            }
+            return RunWindow(std::move(window));
+        }
+
+        if (!file) {
+            // "/a", "/c" and "/q" mean nothing without a document.
+            window = CreateMainWindow();
+            window->show();
+            return RunWindow(std::move(window));
+        }
+
+        window = CreateMainWindow();
+        if (!quiet)
+            window->show();
+        QString name = ResolveDocumentPath(switches.Value(QStringLiteral("f")));
+        int status = kFinished;
+        if (PathExists(name, true)) {
+            window->ResetSettings(false);
+            window->LoadSettings(name);
+            if (HasSwitch(switches, QStringLiteral("a")) &&
+                window->StartShuffle(true) != ShuffleOutcome::Finished)
+                status = kStoppedOrFailed;
+        } else {
+            Dialogs::MsgBox(QStringLiteral("File not found!"), MsgButtons::OK,
+                            MsgIcon::Exclamation);
+            status = kStoppedOrFailed;
+        }
+        if (close || quiet) {
+            window->close();
+            window.reset();
+            return status;
+        }
+        return RunWindow(std::move(window));
     } catch (...) {
         ReportCurrentError(QStringLiteral("An error ocurred while initializing."));
-        return 1;
+        // A window that is showing stays open. Under "/q" nothing visible would remain to
+        // close a hidden window, so the program ends instead.
+        if (window && window->isVisible() && !quiet)
+            return RunWindow(std::move(window));
+        return kStoppedOrFailed;
     }
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Paths.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <memory>
+
+// A main window over a fresh data folder of its own, with scripted dialogs.
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        SetDataFolderSwitch(true);
+        MakeFolderPath(GetDataFolder());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+    }
+
+    frmMain& Open()
+    {
+        window = std::make_unique<frmMain>();
+        window->Load();
+        return *window;
+    }
+
+    template <typename T> T* Find(const char* name) const
+    {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QAction* Menu(const char* name) const { return window->MenuItem(QString::fromLatin1(name)); }
+    QString DataFile(const QString& name) const { return GetDataFolder() + u'/' + name; }
+
+    std::unique_ptr<frmMain> window;
+
+private:
+    TempFolder m_config;
+    QByteArray m_oldConfig;
+};

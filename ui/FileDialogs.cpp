@@ -1,0 +1,63 @@
+#include "FileDialogs.h"
+
+#include "AppInfo.h"
+#include "Dialogs.h"
+#include "Paths.h"
+#include "Text.h"
+
+#include <QFile>
+#include <QStringList>
+
+bool ShowFileDialog(QString& path, FileDialogMode mode, QWidget* owner, const QString& title,
+                    const QString& initialFolder, const QString& filterList,
+                    const QString& defaultExtension)
+{
+    Q_UNUSED(owner); // the Dialogs service owns the windows it shows
+    try {
+        QString folder = initialFolder;
+        if (folder.size() > 3 && folder.endsWith(u'/'))
+            folder.chop(1);
+        if (!FolderIsAvailable(folder))
+            folder = ProgramFolder();
+        QString extension = defaultExtension;
+        if (extension.isEmpty()) {
+            const QString pattern = GetField(filterList, 2, QStringLiteral(","));
+            const qsizetype dot = pattern.lastIndexOf(u'.');
+            extension = dot < 0 ? QString() : pattern.mid(dot + 1);
+        }
+        const QString chosen =
+            mode == FileDialogMode::Open
+                ? Dialogs::OpenFile(title, filterList, folder, extension)
+                : Dialogs::SaveFile(title, filterList, folder, extension);
+        path = TrimAtNull(TrimSpaces(chosen));
+        return !path.isEmpty();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool FolderIsAvailable(const QString& folder)
+{
+    const QString probe = AddTrailingSlash(folder) + QStringLiteral("foo.$$$");
+    if (ParsePath(probe, PathPart::Folder).compare(ParsePath(probe, PathPart::Root),
+                                                   Qt::CaseInsensitive) == 0)
+        return TestFolderWrite(folder);
+    return PathExists(folder, true);
+}
+
+bool TestFolderWrite(const QString& folder)
+{
+    try {
+        const QString name = CreateTempFile(QStringLiteral("tst"), folder);
+        if (name.isEmpty())
+            return false;
+        QFile file(name);
+        bool ok = file.open(QIODevice::WriteOnly);
+        if (ok)
+            ok = file.write((kApplicationTitle + QStringLiteral(" dir open successful\r\n")).toUtf8()) > 0;
+        file.close();
+        return QFile::remove(name) && ok;
+    } catch (...) {
+        return false;
+    }
+}
