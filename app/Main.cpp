@@ -110,9 +110,9 @@ int Main(const QStringList& arguments)
         return RunWindow(std::move(window));
     } catch (...) {
         ReportCurrentError(QStringLiteral("An error ocurred while initializing."));
-        // A window that is showing stays open. Under "/q" nothing visible would remain to
-        // close a hidden window, so the program ends instead.
-        if (window && window->isVisible() && !quiet)
+        // A window that is showing stays open. Under "/q", or without a display, nothing
+        // anyone could see would remain to close it, so the program ends instead.
+        if (window && window->isVisible() && !quiet && Platform::HasDisplay())
             return RunWindow(std::move(window));
         return kStoppedOrFailed;
     }
