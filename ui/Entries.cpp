@@ -1,0 +1,148 @@
+#include "Entries.h"
+
+#include "AppError.h"
+#include "CStringBuilder.h"
+#include "ErrorReport.h"
+#include "Numbers.h"
+#include "Paths.h"
+#include "SortedList.h"
+#include "Text.h"
+#include "frmPickFolder.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <memory>
+
+namespace {
+
+const QString kIncludeSubfolders = QStringLiteral("<+>");
+
+// Numbers are stored with "." whatever the user's regional settings.
+QString StoredNumber(const QString& fieldText)
+{
+    return PlainDecimal(LeadingNumber(fieldText));
+}
+
+QString EntryText(const frmPickFolder& dialog, EntryKind kind, const QString& folder)
+{
+    if (kind == EntryKind::Library)
+        return dialog.chkIncludeSubfolders()->isChecked() ? folder + kIncludeSubfolders : folder;
+    return folder + u',' + StoredNumber(dialog.txtDestinationSize()->text()) + u',' +
+           StoredNumber(dialog.txtPercNewFiles()->text());
+}
+
+void FillFromEntry(frmPickFolder& dialog, EntryKind kind, const QString& entry)
+{
+    if (kind == EntryKind::Library) {
+        const bool included = entry.endsWith(kIncludeSubfolders);
+        dialog.txtFolder()->setText(included ? entry.left(entry.size() - 3) : entry);
+        dialog.chkIncludeSubfolders()->setChecked(included);
+        return;
+    }
+    const QString comma = QStringLiteral(",");
+    dialog.txtFolder()->setText(GetField(entry, 1, comma));
+    dialog.txtDestinationSize()->setText(GetField(entry, 2, comma));
+    dialog.txtPercNewFiles()->setText(GetField(entry, 3, comma));
+}
+
+struct Unloader
+{
+    void operator()(frmPickFolder* dialog) const
+    {
+        dialog->Unload();
+        delete dialog;
+    }
+};
+
+} // namespace
+
+bool EditEntry(QWidget* owner, SortedList* list, EntryKind kind, bool isNew)
+{
+    std::unique_ptr<frmPickFolder, Unloader> dialog;
+    try {
+        dialog.reset(new frmPickFolder(owner));
+        const bool library = kind == EntryKind::Library;
+        const QString title =
+            library ? QStringLiteral("Library Entry") : QStringLiteral("Dest Entry");
+        dialog->setOptionMaxSize(!library);
+        dialog->setOptionIncludeSubfolders(library);
+        if (isNew) {
+            dialog->setWindowTitle(QStringLiteral("New ") + title);
+            dialog->cmdAdvanced()->show();
+        } else {
+            dialog->setWindowTitle(QStringLiteral("Edit ") + title);
+            dialog->cmdAdvanced()->hide();
+            FillFromEntry(*dialog, kind, list->ItemText(list->SelectedIndex()));
+        }
+
+        if (isNew) {
+            // The browser opens over the dialog at once; the dialog then takes over, modally.
+            dialog->setModal(false);
+            dialog->show();
+            dialog->ShowFolderBrowser();
+            dialog->hide();
+            dialog->exec();
+            if (owner) {
+                owner->raise();
+                owner->activateWindow();
+            }
+        } else {
+            dialog->exec();
+        }
+
+        const QString folder = TrimSpaces(dialog->txtFolder()->text());
+        if (!dialog->Accepted() || folder.isEmpty())
+            return false;
+
+        if (isNew && dialog->AdvancedMode()) {
+            // One entry per ticked subfolder; the selection stays where it was.
+            const QString parent = AddTrailingSlash(folder);
+            for (const QString& subfolder : dialog->TickedSubfolders())
+                list->AddItem(EntryText(*dialog, kind, parent + subfolder));
+            return true;
+        }
+        const QString entry = EntryText(*dialog, kind, folder);
+        if (isNew)
+            list->SelectIndex(list->AddItem(entry));
+        else
+            list->SetItemText(list->SelectedIndex(), entry);
+        return true;
+    } catch (...) {
+        ReportCurrentError(QString());
+        return false;
+    }
+}
+
+void RemoveListItem(SortedList* list, int index)
+{
+    if (index < 0 || index >= list->count())
+        RaiseError(ErrorNumber::InvalidCall);
+    delete list->takeItem(index);
+    const int remaining = list->count();
+    if (remaining == 0)
+        list->SelectIndex(-1);
+    else
+        list->SelectIndex(std::min(index, remaining - 1));
+}
+
+void FillList(SortedList* list, const QString& text, const QString& delimiter)
+{
+    if (TrimSpaces(text).isEmpty())
+        return;
+    QStringList pieces;
+    const qint16 count = SplitString(pieces, text, delimiter, false);
+    for (int i = 1; i <= count; ++i)
+        list->AddItem(pieces.at(i));
+}
+
+QString JoinList(const SortedList* list, const QString& delimiter)
+{
+    CStringBuilder joined;
+    for (int i = 0; i < list->count(); ++i) {
+        if (i > 0)
+            joined.Append(delimiter);
+        joined.Append(list->ItemText(i));
+    }
+    return joined.ToString();
+}
