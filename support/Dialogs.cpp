@@ -58,9 +58,11 @@ QString ButtonWord(MsgResult button)
     return {};
 }
 
-void Dialogs::SetAnswerer(std::unique_ptr<DialogAnswerer> answerer)
+std::unique_ptr<DialogAnswerer> Dialogs::SetAnswerer(std::unique_ptr<DialogAnswerer> answerer)
 {
+    std::unique_ptr<DialogAnswerer> previous = std::move(Current());
     Current() = std::move(answerer);
+    return previous;
 }
 
 DialogAnswerer& Dialogs::Answerer()

@@ -41,8 +41,8 @@ public:
 class Dialogs
 {
 public:
-    // Takes ownership; the previous answerer is dropped.
-    static void SetAnswerer(std::unique_ptr<DialogAnswerer> answerer);
+    // Takes ownership and hands back the previous answerer, so that it can be put back.
+    static std::unique_ptr<DialogAnswerer> SetAnswerer(std::unique_ptr<DialogAnswerer> answerer);
     static DialogAnswerer& Answerer();
     // The console answerer without a display, the real windows with one.
     static void InstallDefaultAnswerer();

@@ -31,18 +31,13 @@ ScriptedDialogs::ScriptedDialogs()
                       << request.caption.toStdString() << "\": " << request.text.toStdString();
     };
     m_answerer = answerer.get();
-    Dialogs::SetAnswerer(std::move(answerer));
+    m_previous = Dialogs::SetAnswerer(std::move(answerer));
 }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
     EXPECT_EQ(m_answerer->Pending(), 0) << "scripted answers were never asked for";
-    // Back to a strict answerer so that no later code can block on a real window.
-    auto strict = std::make_unique<ScriptedDialogAnswerer>();
-    strict->onUnexpected = [](const DialogRequest& request) {
-        ADD_FAILURE() << "dialog outside a script: " << request.text.toStdString();
-    };
-    Dialogs::SetAnswerer(std::move(strict));
+    Dialogs::SetAnswerer(std::move(m_previous));
 }
 
 TempFolder::TempFolder()

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 
 // Installs a scripted answerer for the lifetime of the object; any request the test did not
-// queue an answer for fails the test. On destruction, answers left unused fail it too.
+// queue an answer for fails the test. On destruction, answers left unused fail it too, and the
+// answerer that was there before comes back (scripts nest).
 class ScriptedDialogs
 {
 public:
@@ -22,6 +23,7 @@ public:
 
 private:
     ScriptedDialogAnswerer* m_answerer;
+    std::unique_ptr<DialogAnswerer> m_previous;
 };
 
 // A temporary folder with helpers to make files in it.

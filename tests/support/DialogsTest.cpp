@@ -35,7 +35,8 @@ private:
 TEST(Dialogs, ConsoleAnswersWithTheDefaultButton)
 {
     Capture out;
-    Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>(out.file()));
+    std::unique_ptr<DialogAnswerer> previous =
+        Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>(out.file()));
     EXPECT_EQ(Dialogs::MsgBox(QStringLiteral("Delete all files from destination folders first?"),
                               MsgButtons::YesNo, MsgIcon::Question, {}, MsgResult::No),
               MsgResult::No);
@@ -67,7 +68,7 @@ TEST(Dialogs, ConsoleAnswersWithTheDefaultButton)
                               "-> Cancel\n"
                               "Pendrift: Select the folder:\n"
                               "-> Cancel\n"));
-    ScriptedDialogs restore; // back to a strict script
+    Dialogs::SetAnswerer(std::move(previous));
 }
 
 TEST(Dialogs, ScriptedAnswererRecordsAndFlagsSurprises)
