@@ -69,11 +69,12 @@ fuzz: deps
 	QT_QPA_PLATFORM=offscreen $(FUZZ_DIR)/fuzz/fuzz_documenttext -max_total_time=$(FUZZ_TEXT_TIME) \
 	    -max_len=256 -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/corpus-text
 
-# Grabs the windows offscreen into $(BUILD_DIR)/pendrift-*.png.
+# Grabs the windows offscreen into $(BUILD_DIR)/screenshots/*.png.
 screenshot: build
-	PENDRIFT_SCREENSHOT_DIR=$(CURDIR)/$(BUILD_DIR) QT_QPA_PLATFORM=offscreen \
-	    $(BUILD_DIR)/tests/ui_tests --gtest_filter='*Screenshot*'
-	@ls $(BUILD_DIR)/pendrift-*.png
+	mkdir -p $(BUILD_DIR)/screenshots
+	PENDRIFT_SCREENSHOTS=$(CURDIR)/$(BUILD_DIR)/screenshots QT_QPA_PLATFORM=offscreen \
+	    $(BUILD_DIR)/tests/ui_tests --gtest_brief=1
+	@ls $(BUILD_DIR)/screenshots/*.png
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
