@@ -16,7 +16,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,18 +28,8 @@ namespace {
 constexpr size_t kChunkBytes = size_t{4} << 20;
 // Copied files wait under their temporary names until a batch is flushed with one syncfs: a
 // flush per file would wait for the disk once per file, and every flush leaves the disk idle
-// while the next files are read. The batch keeps every temporary open (and locked), so it is
-// bounded in files, within the descriptor limit, as well as in bytes.
-constexpr size_t kBatchFilesMax = 256;
+// while the next files are read.
 constexpr qint64 kBatchBytes = qint64{1} << 30;
-
-size_t BatchFileLimit()
-{
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return kBatchFilesMax;
-    return std::clamp<size_t>(static_cast<size_t>(limit.rlim_cur / 4), 1, kBatchFilesMax);
-}
 
 struct OperationState
 {
@@ -121,17 +110,55 @@ int MakeFolders(const QByteArray& path)
 
 // ---- Copy ------------------------------------------------------------------------------------
 
-bool IsCopyTempName(const char* name)
+// Every copy into a folder holds a locked file ".pendrift-<token>.lock" there while it works and
+// writes its files as ".pendrift-<token>-<n>.part". A token whose lock can be taken (or whose
+// lock file is gone) belongs to a copy that is over: killed, or failed before cleaning up.
+// One lock per operation instead of one per file lets a batch hold any number of files without
+// keeping them open.
+
+constexpr int kTokenLength = 6;
+
+QByteArray TempPrefix()
 {
-    static const QByteArray prefix = kCopyTempPrefix.toLatin1();
-    static const QByteArray suffix = kCopyTempSuffix.toLatin1();
-    const QByteArray text(name);
-    return text.size() == prefix.size() + 6 + suffix.size() && text.startsWith(prefix) &&
-           text.endsWith(suffix);
+    return kCopyTempPrefix.toLatin1();
 }
 
-// A temporary is locked for as long as its copy may still rename it, so a lock we can take
-// belongs to a copy that is gone: the process was killed or failed before cleaning up.
+QByteArray LockName(const QByteArray& token)
+{
+    return TempPrefix() + token + kCopyLockSuffix.toLatin1();
+}
+
+// The token of a lock or temporary name of ours; empty for any other name.
+QByteArray TokenOf(const QByteArray& name)
+{
+    const QByteArray prefix = TempPrefix();
+    if (!name.startsWith(prefix) || name.size() <= prefix.size() + kTokenLength)
+        return {};
+    const QByteArray token = name.mid(prefix.size(), kTokenLength);
+    const QByteArray rest = name.mid(prefix.size() + kTokenLength);
+    if (rest == kCopyLockSuffix.toLatin1())
+        return token;
+    const QByteArray suffix = kCopyTempSuffix.toLatin1();
+    if (rest.size() > 1 + suffix.size() && rest.startsWith('-') && rest.endsWith(suffix)) {
+        const QByteArray number = rest.mid(1, rest.size() - 1 - suffix.size());
+        if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return token;
+    }
+    return {};
+}
+
+bool CopyStillRunning(int dirFd, const QByteArray& token)
+{
+    const int fd = ::openat(dirFd, LockName(token).constData(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Where the file system has no locks at all, nobody can hold one either.
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
 void RemoveLeftoverTemporaries(int dirFd)
 {
     const int listFd = ::dup(dirFd);
@@ -142,27 +169,36 @@ void RemoveLeftoverTemporaries(int dirFd)
         ::close(listFd);
         return;
     }
-    std::vector<QByteArray> names;
+    std::vector<std::pair<QByteArray, QByteArray>> ours; // token, name
     while (const dirent* entry = ::readdir(dir)) {
-        if (IsCopyTempName(entry->d_name))
-            names.emplace_back(entry->d_name);
+        const QByteArray name(entry->d_name);
+        const QByteArray token = TokenOf(name);
+        if (!token.isEmpty())
+            ours.emplace_back(token, name);
     }
     ::closedir(dir);
-    for (const QByteArray& name : names) {
-        const int fd =
-            ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
+    // Temporaries before their lock, so that a copy is never seen without its lock.
+    std::stable_partition(ours.begin(), ours.end(), [](const auto& entry) {
+        return !entry.second.endsWith(kCopyLockSuffix.toLatin1());
+    });
+    QList<QByteArray> running;
+    QList<QByteArray> over;
+    for (const auto& [token, name] : ours) {
+        if (running.contains(token))
             continue;
-        // Where the file system has no locks at all, nobody can hold one either.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK)
-            ::unlinkat(dirFd, name.constData(), 0);
-        ::close(fd);
+        if (!over.contains(token)) {
+            if (CopyStillRunning(dirFd, token)) {
+                running << token;
+                continue;
+            }
+            over << token;
+        }
+        ::unlinkat(dirFd, name.constData(), 0);
     }
 }
 
 struct PendingFile
 {
-    int fd = -1;
     QByteArray tempName;  // inside the target folder
     QByteArray finalName; // inside the target folder
     QString source;
@@ -172,22 +208,54 @@ struct CopyTarget
 {
     QString folder;
     int dirFd = -1;
+    int lockFd = -1;
+    QByteArray token;
+    int tempCount = 0;
     mode_t umask = 022;
     std::vector<PendingFile> pending;
     qint64 pendingBytes = 0;
-    size_t batchFiles = 1;
 };
-
-void Discard(CopyTarget& target, const PendingFile& file)
-{
-    ::unlinkat(target.dirFd, file.tempName.constData(), 0);
-    ::close(file.fd);
-}
 
 QString CopyFailureText(const QString& source, const CopyTarget& target, int err)
 {
     return QStringLiteral("Cannot copy \"%1\" to \"%2\": %3")
         .arg(source, target.folder, ErrnoText(err));
+}
+
+// Takes the folder for this operation: the lock file that tells other copies our temporaries
+// are in use. 0 or an errno.
+int LockTarget(CopyTarget& target)
+{
+    for (int attempt = 1;; ++attempt) {
+        QByteArray path = Platform::Encode(target.folder + u'/' + kCopyTempPrefix) +
+                          QByteArray(kTokenLength, 'X') + kCopyLockSuffix.toLatin1();
+        target.lockFd =
+            ::mkostemps(path.data(), static_cast<int>(kCopyLockSuffix.size()), O_CLOEXEC);
+        if (target.lockFd < 0)
+            return errno;
+        ::flock(target.lockFd, LOCK_EX | LOCK_NB);
+        const qsizetype start = path.size() - kCopyLockSuffix.size() - kTokenLength;
+        target.token = path.mid(start, kTokenLength);
+        // Another copy clearing leftovers may have taken the file for a dead one between its
+        // creation and the lock; then it is gone from the folder and a new one is needed.
+        struct stat held = {};
+        struct stat named = {};
+        if (::fstat(target.lockFd, &held) == 0 &&
+            ::fstatat(target.dirFd, LockName(target.token).constData(), &named,
+                      AT_SYMLINK_NOFOLLOW) == 0 &&
+            held.st_ino == named.st_ino)
+            return 0;
+        if (attempt == 3)
+            return 0; // whatever happens here, real names stay whole
+
+        ::close(target.lockFd);
+    }
+}
+
+void UnlockTarget(CopyTarget& target)
+{
+    ::unlinkat(target.dirFd, LockName(target.token).constData(), 0);
+    ::close(target.lockFd);
 }
 
 // Flushes the batch's data to disk, then gives each file its real name.
@@ -199,18 +267,21 @@ void CommitBatch(OperationState& state, CopyTarget& target)
     // finds out which ones are affected.
     const bool allFlushed = ::syncfs(target.dirFd) == 0;
     for (const PendingFile& file : target.pending) {
-        if (!allFlushed && ::fdatasync(file.fd) != 0) {
-            Fail(state, CopyFailureText(file.source, target, errno));
-            Discard(target, file);
-            continue;
+        int err = 0;
+        if (!allFlushed) {
+            const int fd = ::openat(target.dirFd, file.tempName.constData(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0 || ::fdatasync(fd) != 0)
+                err = errno;
+            if (fd >= 0)
+                ::close(fd);
         }
-        if (::renameat(target.dirFd, file.tempName.constData(), target.dirFd,
-                       file.finalName.constData()) != 0) {
-            Fail(state, CopyFailureText(file.source, target, errno));
-            Discard(target, file);
-            continue;
+        if (err == 0 && ::renameat(target.dirFd, file.tempName.constData(), target.dirFd,
+                                   file.finalName.constData()) != 0)
+            err = errno;
+        if (err != 0) {
+            Fail(state, CopyFailureText(file.source, target, err));
+            ::unlinkat(target.dirFd, file.tempName.constData(), 0);
         }
-        ::close(file.fd);
     }
     // The new names themselves.
     ::fsync(target.dirFd);
@@ -291,7 +362,20 @@ CopyResult CopyData(OperationState& state, int in, int out, int& err)
     }
 }
 
-// Copies one file to a locked temporary in the target folder and adds it to the batch.
+// A new temporary of this operation in the target folder; -1 with errno set when it fails.
+int CreateTemporary(CopyTarget& target, QByteArray& name)
+{
+    for (;;) {
+        name = TempPrefix() + target.token + '-' + QByteArray::number(++target.tempCount) +
+               kCopyTempSuffix.toLatin1();
+        const int fd =
+            ::openat(target.dirFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+}
+
+// Copies one file to a temporary in the target folder and adds it to the batch.
 // Returns false when the operation was cancelled during this file.
 bool CopyOneFile(OperationState& state, CopyTarget& target, const QString& source)
 {
@@ -302,54 +386,50 @@ bool CopyOneFile(OperationState& state, CopyTarget& target, const QString& sourc
         return true;
     }
     struct stat st = {};
-    int statErr = ::fstat(in, &st) == 0 ? 0 : errno;
-    if (statErr == 0 && !S_ISREG(st.st_mode))
-        statErr = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    if (statErr == 0 && name.isEmpty())
-        statErr = EINVAL;
-    if (statErr != 0) {
-        const int err = statErr;
-        ::close(in);
-        Fail(state, CopyFailureText(source, target, err));
-        return true;
-    }
-
-    QByteArray temp = Platform::Encode(target.folder + u'/' + kCopyTempPrefix) + "XXXXXX" +
-                      kCopyTempSuffix.toLatin1();
-    const int out = ::mkostemps(temp.data(), static_cast<int>(kCopyTempSuffix.size()), O_CLOEXEC);
-    if (out < 0) {
-        const int err = errno;
-        ::close(in);
-        Fail(state, CopyFailureText(source, target, err));
-        return true;
-    }
-    ::flock(out, LOCK_EX | LOCK_NB);
+    int err = ::fstat(in, &st) == 0 ? 0 : errno;
+    if (err == 0 && !S_ISREG(st.st_mode))
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    if (err == 0 && name.isEmpty())
+        err = EINVAL;
     PendingFile file;
-    file.fd = out;
-    file.tempName = temp.mid(temp.lastIndexOf('/') + 1);
+    const int out = err == 0 ? CreateTemporary(target, file.tempName) : -1;
+    if (err == 0 && out < 0)
+        err = errno;
+    if (err != 0) {
+        ::close(in);
+        Fail(state, CopyFailureText(source, target, err));
+        return true;
+    }
     file.finalName = Platform::Encode(name);
     file.source = source;
 
-    int err = 0;
     const CopyResult result = CopyData(state, in, out, err);
     ::close(in);
+    if (result == CopyResult::Done) {
+        // As a plain cp would: the source's permissions less the umask. The modification time
+        // is kept, as file managers do. Neither is possible everywhere (FAT), and neither
+        // matters enough to fail the copy.
+        ::fchmod(out, st.st_mode & 0777 & ~target.umask);
+        const timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
+        ::futimens(out, times);
+    }
+    if (::close(out) != 0 && result == CopyResult::Done) {
+        err = errno;
+        Fail(state, CopyFailureText(source, target, err));
+        ::unlinkat(target.dirFd, file.tempName.constData(), 0);
+        return true;
+    }
     if (result != CopyResult::Done) {
-        Discard(target, file);
+        ::unlinkat(target.dirFd, file.tempName.constData(), 0);
         if (result == CopyResult::Cancelled)
             return false;
         Fail(state, CopyFailureText(source, target, err));
         return true;
     }
-    // As a plain cp would: the source's permissions less the umask. The modification time is
-    // kept, as file managers do. Neither is possible everywhere (FAT), and neither matters
-    // enough to fail the copy.
-    ::fchmod(out, st.st_mode & 0777 & ~target.umask);
-    const timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
-    ::futimens(out, times);
 
     target.pending.push_back(file);
     target.pendingBytes += st.st_size;
-    if (target.pending.size() >= target.batchFiles || target.pendingBytes >= kBatchBytes)
+    if (target.pendingBytes >= kBatchBytes)
         CommitBatch(state, target);
     return true;
 }
@@ -378,7 +458,6 @@ int CopyFiles(OperationState& state, const QStringList& sources, const QString& 
     target.folder = targetFolder.size() > 1 && targetFolder.endsWith(u'/') ? targetFolder.chopped(1)
                                                                            : targetFolder;
     target.umask = CurrentUmask();
-    target.batchFiles = BatchFileLimit();
     const QByteArray folder = Platform::Encode(target.folder);
     int err = folder.isEmpty() ? ENOENT : MakeFolders(folder);
     if (err == 0) {
@@ -386,13 +465,18 @@ int CopyFiles(OperationState& state, const QStringList& sources, const QString& 
         if (target.dirFd < 0)
             err = errno;
     }
+    if (err == 0) {
+        RemoveLeftoverTemporaries(target.dirFd);
+        err = LockTarget(target);
+        if (err != 0)
+            ::close(target.dirFd);
+    }
     if (err != 0) {
         Fail(state,
              QStringLiteral("Cannot copy into \"%1\": %2").arg(target.folder, ErrnoText(err)));
         state.failures = static_cast<int>(sources.size());
         return state.failures;
     }
-    RemoveLeftoverTemporaries(target.dirFd);
 
     int number = 0;
     for (const QString& source : sources) {
@@ -409,6 +493,7 @@ int CopyFiles(OperationState& state, const QStringList& sources, const QString& 
         }
     }
     CommitBatch(state, target);
+    UnlockTarget(target);
     ::close(target.dirFd);
     const int notCopied = static_cast<int>(sources.size()) - number;
     return state.failures + notCopied;

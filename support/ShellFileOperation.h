@@ -32,6 +32,8 @@ int ShellFileOperation(int operation, const QString& sourceList, const QString& 
 // Empties or removes the given items through ShellFileOperation(Delete).
 int DeleteFilesToRecycle(const QStringList& specifications);
 
-// The prefix and suffix of the temporary names a copy writes to.
+// A copy into a folder writes ".pendrift-<token>-<n>.part" files there and holds
+// ".pendrift-<token>.lock" while it works; <token> is six characters.
 inline const QString kCopyTempPrefix = QStringLiteral(".pendrift-");
 inline const QString kCopyTempSuffix = QStringLiteral(".part");
+inline const QString kCopyLockSuffix = QStringLiteral(".lock");

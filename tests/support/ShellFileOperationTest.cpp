@@ -43,9 +43,10 @@ QByteArray RandomBytes(qsizetype size, unsigned seed)
     return bytes;
 }
 
+// A temporary or lock file of a copy.
 bool IsTempName(const QString& name)
 {
-    return name.startsWith(kCopyTempPrefix) && name.endsWith(kCopyTempSuffix);
+    return name.startsWith(kCopyTempPrefix);
 }
 
 // Every entry of the folder, hidden ones included.
@@ -233,23 +234,36 @@ TEST_F(ShellFileOperationTest, CopyRemovesLeftoverTemporariesButNotOnesStillInUs
     TempFolder temp;
     const QString a = temp.Write(QStringLiteral("lib/a.mp3"), RandomBytes(3000, 6));
     const QString target = temp.MakeFolder(QStringLiteral("dest"));
-    const QString leftover = temp.Write(QStringLiteral("dest/.pendrift-Ab12Cd.part"), "partial");
-    const QString inUse = temp.Write(QStringLiteral("dest/.pendrift-Ef34Gh.part"), "busy");
-    const QString lookalike = temp.Write(QStringLiteral("dest/.pendrift-notes.txt"), "mine");
-    const QString longer = temp.Write(QStringLiteral("dest/.pendrift-Ab12Cd9.part"), "mine");
-
-    // Another copy still writing holds its temporary locked.
-    const int lockFd = ::open(QFile::encodeName(inUse).constData(), O_RDONLY | O_CLOEXEC);
+    // A killed copy's lock and temporaries; a temporary whose lock is already gone.
+    const QStringList dead = {
+        temp.Write(QStringLiteral("dest/.pendrift-Ab12Cd.lock"), ""),
+        temp.Write(QStringLiteral("dest/.pendrift-Ab12Cd-1.part"), "partial"),
+        temp.Write(QStringLiteral("dest/.pendrift-Ab12Cd-17.part"), "partial"),
+        temp.Write(QStringLiteral("dest/.pendrift-Zz99Yy-3.part"), "orphan"),
+    };
+    // A copy still at work holds its lock.
+    const QStringList alive = {
+        temp.Write(QStringLiteral("dest/.pendrift-Ef34Gh.lock"), ""),
+        temp.Write(QStringLiteral("dest/.pendrift-Ef34Gh-2.part"), "busy"),
+    };
+    // Names that only look like ours.
+    const QStringList others = {
+        temp.Write(QStringLiteral("dest/.pendrift-notes.txt"), "mine"),
+        temp.Write(QStringLiteral("dest/.pendrift-Ab12Cd-x.part"), "mine"),
+        temp.Write(QStringLiteral("dest/.pendrift-Ab12Cd.part"), "mine"),
+    };
+    const int lockFd = ::open(QFile::encodeName(alive[0]).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(lockFd, 0);
     ASSERT_EQ(::flock(lockFd, LOCK_EX | LOCK_NB), 0);
 
     EXPECT_EQ(ShellFileOperation(ShellOperation::Copy, NulList({a}), NulList({target})), 0);
     ::close(lockFd);
-    EXPECT_FALSE(QFileInfo::exists(leftover));
-    EXPECT_TRUE(QFileInfo::exists(inUse));
-    EXPECT_TRUE(QFileInfo::exists(lookalike));
-    EXPECT_TRUE(QFileInfo::exists(longer));
+    for (const QString& path : dead)
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    for (const QString& path : alive + others)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
     EXPECT_EQ(ReadAll(target + QStringLiteral("/a.mp3")), ReadAll(a));
+    EXPECT_EQ(Entries(target).size(), alive.size() + others.size() + 1);
 }
 
 // Copies a large set in a child process and kills it at random moments: a real name must
