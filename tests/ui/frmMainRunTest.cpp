@@ -126,8 +126,9 @@ TEST_F(MainWindowTest, ScreenshotOfTheWindow)
     EXPECT_EQ(shot.size(), w.size());
     // With PENDRIFT_SCREENSHOTS set to a folder, the window is saved there to be looked at.
     const QString out = qEnvironmentVariable("PENDRIFT_SCREENSHOTS");
-    if (!out.isEmpty())
+    if (!out.isEmpty()) {
         EXPECT_TRUE(shot.save(out + QStringLiteral("/main-window.png")));
+    }
     // Every control lies inside the client area.
     const QRect client = w.centralWidget()->rect();
     for (QWidget* child : w.centralWidget()->findChildren<QWidget*>()) {
