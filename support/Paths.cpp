@@ -51,6 +51,19 @@ QString ParsePath(const QString& path, int part, bool stripTrailingSlash, bool u
     if (network)
         p = p.mid(2);
 
+    // The name parts need only the last component; the run asks for them once per file.
+    if (part == static_cast<int>(PathPart::FileName) ||
+        part == static_cast<int>(PathPart::Extension) ||
+        part == static_cast<int>(PathPart::BaseName)) {
+        const QString name = p.mid(p.lastIndexOf(sep) + 1);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        if (part == static_cast<int>(PathPart::FileName))
+            return name;
+        if (part == static_cast<int>(PathPart::Extension))
+            return dot < 0 ? QString() : name.mid(dot + 1);
+        return dot < 0 ? name : name.left(dot);
+    }
+
     QStringList pieces;
     const qint16 count = SplitString(pieces, p, sep, false);
 
@@ -67,18 +80,6 @@ QString ParsePath(const QString& path, int part, bool stripTrailingSlash, bool u
         if (stripTrailingSlash && result.size() > 3)
             result.chop(1);
         break;
-    }
-    case PathPart::FileName:
-        return pieces.at(count);
-    case PathPart::Extension:
-    case PathPart::BaseName: {
-        QStringList dots;
-        const qint16 m = SplitString(dots, pieces.at(count), QStringLiteral("."), false);
-        if (static_cast<PathPart>(part) == PathPart::Extension)
-            return m > 1 ? dots.at(m) : QString();
-        if (m <= 1)
-            return pieces.at(count);
-        return dots.mid(1, m - 1).join(u'.');
     }
     case PathPart::Root:
         folderRules = true;

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "AppError.h"
 #include "Dialogs.h"
 
 #include <QDir>
@@ -68,6 +69,16 @@ QByteArray ReadAll(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+int ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const AppError& error) {
+        return error.number();
+    }
+    return 0;
 }
 
 void PrintTo(const QString& text, std::ostream* os)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 // Installs a scripted answerer for the lifetime of the object; any request the test did not
@@ -43,6 +44,9 @@ private:
 };
 
 QByteArray ReadAll(const QString& path);
+
+// The number of the error the action raised, 0 when it raised none.
+int ErrorOf(const std::function<void()>& action);
 
 // Lets tests write QString values in expectations.
 void PrintTo(const QString& text, std::ostream* os);

@@ -18,16 +18,6 @@ using namespace fixtures;
 
 namespace {
 
-int ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const AppError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
 // Runs the action in a forked child and returns its exit code; the action's AppError number
 // becomes the code, so the parent can check it. Nothing in the child touches gtest.
 int InChild(const std::function<int()>& action)

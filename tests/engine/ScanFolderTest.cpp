@@ -35,16 +35,6 @@ QStringList ListingOrder(const QString& folder)
     return names;
 }
 
-int ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const AppError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
 } // namespace
 
 TEST(ScanFolder, DepthFirstInListingOrderWithEachFoldersFilesFirst)

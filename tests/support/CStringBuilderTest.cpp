@@ -5,7 +5,7 @@
 namespace {
 
 // Runs the action and returns the error it raised (number 0 when none).
-AppError ErrorOf(const std::function<void()>& action)
+AppError RaisedError(const std::function<void()>& action)
 {
     try {
         action();
@@ -107,30 +107,30 @@ TEST(CStringBuilder, ErrorsCarryNumberSourceAndText)
     const int number = static_cast<int>(0x80040200u);
     EXPECT_EQ(number, -2147220992);
 
-    AppError e = ErrorOf([&] { abc.Chars(3); });
+    AppError e = RaisedError([&] { abc.Chars(3); });
     EXPECT_EQ(e.number(), number);
     EXPECT_EQ(e.source(), QStringLiteral("CStringBuilder.Chars"));
     EXPECT_EQ(e.description(), QStringLiteral("Tried reading character past end of buffer."));
-    e = ErrorOf([&] { abc.Chars(-1); });
+    e = RaisedError([&] { abc.Chars(-1); });
     EXPECT_EQ(e.description(), QStringLiteral("Tried reading character past end of buffer."));
 
-    e = ErrorOf([&] { abc.setChars(3, QStringLiteral("x")); });
+    e = RaisedError([&] { abc.setChars(3, QStringLiteral("x")); });
     EXPECT_EQ(e.number(), number);
     EXPECT_EQ(e.source(), QStringLiteral("CStringBuilder.Chars"));
     EXPECT_EQ(e.description(), QStringLiteral("Tried assigning character past end of buffer."));
 
-    e = ErrorOf([&] { abc.Insert(4, QStringLiteral("x")); });
+    e = RaisedError([&] { abc.Insert(4, QStringLiteral("x")); });
     EXPECT_EQ(e.source(), QStringLiteral("CStringBuilder.Insert"));
     EXPECT_EQ(e.description(), QStringLiteral("Argument(s) out of range."));
-    e = ErrorOf([&] { abc.Insert(-1, QStringLiteral("x")); });
+    e = RaisedError([&] { abc.Insert(-1, QStringLiteral("x")); });
     EXPECT_EQ(e.source(), QStringLiteral("CStringBuilder.Insert"));
 
-    e = ErrorOf([&] { abc.Remove(2, 2); });
+    e = RaisedError([&] { abc.Remove(2, 2); });
     EXPECT_EQ(e.number(), number);
     EXPECT_EQ(e.source(), QStringLiteral("CStringBuilder.Remove"));
     EXPECT_EQ(e.description(), QStringLiteral("Argument(s) out of range."));
-    EXPECT_EQ(ErrorOf([&] { abc.Remove(0, -1); }).source(), QStringLiteral("CStringBuilder.Remove"));
-    EXPECT_EQ(ErrorOf([&] { abc.Remove(2, 1); }).number(), 0);
+    EXPECT_EQ(RaisedError([&] { abc.Remove(0, -1); }).source(), QStringLiteral("CStringBuilder.Remove"));
+    EXPECT_EQ(ErrorOf([&] { abc.Remove(2, 1); }), 0);
     EXPECT_EQ(abc.ToString(), QStringLiteral("ab"));
 }
 

@@ -14,16 +14,6 @@
 
 namespace {
 
-int ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const AppError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
 // Empty when the folder's file system keeps user extended attributes, else the reason.
 std::string XattrSupportProblem(const TempFolder& folder)
 {

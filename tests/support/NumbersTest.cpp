@@ -2,19 +2,6 @@
 #include "Numbers.h"
 #include "TestSupport.h"
 
-namespace {
-
-int OverflowNumber(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
 
 TEST(Numbers, LeadingNumberOfText)
 {
@@ -41,20 +28,20 @@ TEST(Numbers, RoundingHalfToEvenAndLimits)
     EXPECT_EQ(ToInt32(2147483647.0), 2147483647);
     EXPECT_EQ(ToInt32(-2147483648.0), std::numeric_limits<qint32>::min());
 
-    EXPECT_EQ(OverflowNumber([] { ToInt16(32767.5); }), 6); // rounds to 32768
-    EXPECT_EQ(OverflowNumber([] { ToInt16(-32768.6); }), 6);
-    EXPECT_EQ(OverflowNumber([] { ToInt32(2147483647.5); }), 6);
-    EXPECT_EQ(OverflowNumber([] { ToInt32(std::nan("")); }), 6);
-    EXPECT_EQ(OverflowNumber([] { ToInt16(32766.5); }), 0); // rounds to 32766
+    EXPECT_EQ(ErrorOf([] { ToInt16(32767.5); }), 6); // rounds to 32768
+    EXPECT_EQ(ErrorOf([] { ToInt16(-32768.6); }), 6);
+    EXPECT_EQ(ErrorOf([] { ToInt32(2147483647.5); }), 6);
+    EXPECT_EQ(ErrorOf([] { ToInt32(std::nan("")); }), 6);
+    EXPECT_EQ(ErrorOf([] { ToInt16(32766.5); }), 0); // rounds to 32766
 }
 
 TEST(Numbers, CheckedArithmetic)
 {
     EXPECT_EQ(CheckedMul(2047, 1048576), 2146435072);
-    EXPECT_EQ(OverflowNumber([] { CheckedMul(2048, 1048576); }), 6);
+    EXPECT_EQ(ErrorOf([] { CheckedMul(2048, 1048576); }), 6);
     EXPECT_EQ(CheckedAdd(2147483646, 1), 2147483647);
-    EXPECT_EQ(OverflowNumber([] { CheckedAdd(2147483647, 1); }), 6);
-    EXPECT_EQ(OverflowNumber([] { CheckedAdd(-2147483647 - 1, -1); }), 6);
+    EXPECT_EQ(ErrorOf([] { CheckedAdd(2147483647, 1); }), 6);
+    EXPECT_EQ(ErrorOf([] { CheckedAdd(-2147483647 - 1, -1); }), 6);
 }
 
 TEST(Numbers, PlainDecimalText)
