@@ -15,7 +15,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -43,6 +45,12 @@ double Seconds(const QElapsedTimer& timer)
 void Sync()
 {
     QProcess::execute(QStringLiteral("sync"), {});
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
 }
 
 void Print(const char* name, double value)
@@ -93,65 +101,90 @@ int main(int argc, char** argv)
 
     // Four destinations, each about a tenth of the library, a quarter of it for new files.
     const int megabytes = static_cast<int>(total / 10 / 1048576);
-    ShuffleJob job;
-    job.libraries = {library + QStringLiteral("<+>")};
-    job.fileTypes = QStringLiteral("*.mp3,*.wma,*.wav");
-    for (int d = 1; d <= 4; ++d) {
-        job.destinations << root.filePath(QStringLiteral("dest%1,%2,25").arg(d).arg(megabytes));
-        QDir().mkpath(root.filePath(QStringLiteral("dest%1").arg(d)));
-    }
 
-    ShuffleTimings timings;
-    QElapsedTimer timer;
-    timer.start();
-    BenchHost host;
-    ShuffleRun run(job, host, true);
-    run.setTimings(&timings);
-    const ShuffleOutcome outcome = run.Run();
-    // Every copy is already flushed to disk when the run returns: no sync is owed.
-    const double runSeconds = Seconds(timer);
-    if (outcome != ShuffleOutcome::Finished) {
-        std::fprintf(stderr, "the run did not finish\n");
-        return 1;
-    }
-
-    // The same files with cp, into fresh folders, then sync.
-    QList<QStringList> chosen;
-    qint64 copied = 0;
-    for (int d = 1; d <= 4; ++d) {
-        QStringList sources;
-        const QDir dest(root.filePath(QStringLiteral("dest%1").arg(d)));
-        for (const QString& name : dest.entryList(QDir::Files)) {
-            const int number = name.mid(5, 5).toInt();
-            sources << library + QStringLiteral("/a%1/b%2/").arg(number % 30).arg(number % 300) +
-                           name;
-            copied += QFileInfo(dest.filePath(name)).size();
+    // Several rounds, each a run into fresh destinations followed by cp of the same files into
+    // fresh folders; both start from a synced disk. Medians keep one slow moment of the disk
+    // from deciding the figures.
+    const int rounds = 5;
+    std::vector<double> runs, cps, ratios, noncopy, scans, randomizes, selects, copies;
+    qint64 copiedFiles = 0;
+    qint64 copiedBytes = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const QString dests = root.filePath(QStringLiteral("round%1").arg(round));
+        ShuffleJob job;
+        job.libraries = {library + QStringLiteral("<+>")};
+        job.fileTypes = QStringLiteral("*.mp3,*.wma,*.wav");
+        for (int d = 1; d <= 4; ++d) {
+            job.destinations << dests + QStringLiteral("/dest%1,%2,25").arg(d).arg(megabytes);
+            QDir().mkpath(dests + QStringLiteral("/dest%1").arg(d));
         }
-        chosen << sources;
-    }
-    timer.restart();
-    for (int d = 1; d <= 4; ++d) {
-        const QString target = root.filePath(QStringLiteral("cp%1").arg(d));
-        QDir().mkpath(target);
-        QStringList args = chosen.at(d - 1);
-        args << target;
-        QProcess::execute(QStringLiteral("cp"), args);
-    }
-    Sync();
-    const double cpSeconds = Seconds(timer);
+        Sync();
 
-    std::fprintf(stderr, "library %d files, %lld bytes; copied %lld files, %lld bytes\n", files,
-                 static_cast<long long>(total),
-                 static_cast<long long>(chosen.at(0).size() + chosen.at(1).size() +
-                                        chosen.at(2).size() + chosen.at(3).size()),
-                 static_cast<long long>(copied));
-    Print("run_seconds", runSeconds);
-    Print("run_cp_seconds", cpSeconds);
-    Print("run_ratio_vs_cp", runSeconds / cpSeconds);
-    Print("run_noncopy_seconds", runSeconds - timings.copySeconds);
-    Print("run_scan_seconds", timings.scanSeconds);
-    Print("run_randomize_seconds", timings.randomizeSeconds);
-    Print("run_select_seconds", timings.selectSeconds);
-    Print("run_copy_seconds", timings.copySeconds);
+        ShuffleTimings timings;
+        QElapsedTimer timer;
+        timer.start();
+        BenchHost host;
+        ShuffleRun run(job, host, true);
+        run.setTimings(&timings);
+        const ShuffleOutcome outcome = run.Run();
+        // Every copy is already flushed to disk when the run returns: no sync is owed.
+        const double runSeconds = Seconds(timer);
+        if (outcome != ShuffleOutcome::Finished) {
+            std::fprintf(stderr, "the run did not finish\n");
+            return 1;
+        }
+
+        QList<QStringList> chosen;
+        copiedFiles = 0;
+        copiedBytes = 0;
+        for (int d = 1; d <= 4; ++d) {
+            QStringList sources;
+            const QDir dest(dests + QStringLiteral("/dest%1").arg(d));
+            for (const QString& name : dest.entryList(QDir::Files)) {
+                const int number = name.mid(5, 5).toInt();
+                sources << library +
+                               QStringLiteral("/a%1/b%2/").arg(number % 30).arg(number % 300) +
+                               name;
+                copiedBytes += QFileInfo(dest.filePath(name)).size();
+            }
+            copiedFiles += sources.size();
+            chosen << sources;
+        }
+        Sync();
+        timer.restart();
+        for (int d = 1; d <= 4; ++d) {
+            const QString target = dests + QStringLiteral("/cp%1").arg(d);
+            QDir().mkpath(target);
+            QStringList args = chosen.at(d - 1);
+            args << target;
+            QProcess::execute(QStringLiteral("cp"), args);
+        }
+        Sync();
+        const double cpSeconds = Seconds(timer);
+        QDir(dests).removeRecursively();
+
+        runs.push_back(runSeconds);
+        cps.push_back(cpSeconds);
+        ratios.push_back(runSeconds / cpSeconds);
+        noncopy.push_back(runSeconds - timings.copySeconds);
+        scans.push_back(timings.scanSeconds);
+        randomizes.push_back(timings.randomizeSeconds);
+        selects.push_back(timings.selectSeconds);
+        copies.push_back(timings.copySeconds);
+        std::fprintf(stderr, "round %d: run %.3f s, cp %.3f s\n", round + 1, runSeconds,
+                     cpSeconds);
+    }
+
+    std::fprintf(stderr, "library %d files, %lld bytes; a run copies about %lld files, %lld bytes\n",
+                 files, static_cast<long long>(total), static_cast<long long>(copiedFiles),
+                 static_cast<long long>(copiedBytes));
+    Print("run_seconds", Median(runs));
+    Print("run_cp_seconds", Median(cps));
+    Print("run_ratio_vs_cp", Median(ratios));
+    Print("run_noncopy_seconds", Median(noncopy));
+    Print("run_scan_seconds", Median(scans));
+    Print("run_randomize_seconds", Median(randomizes));
+    Print("run_select_seconds", Median(selects));
+    Print("run_copy_seconds", Median(copies));
     return 0;
 }
