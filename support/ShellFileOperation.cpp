@@ -573,19 +573,19 @@ bool RemoveForGood(OperationState& state, int parentFd, const QByteArray& name, 
     return false;
 }
 
-// The items a delete specification stands for, or an error.
-int ExpandSpecification(const QString& spec, QStringList& items)
+// The items a delete path stands for (a last "*.*" or "*" means all of its folder), or an error.
+int ExpandDeletePath(const QString& pattern, QStringList& items)
 {
-    const qsizetype slash = spec.lastIndexOf(u'/');
-    const QString last = spec.mid(slash + 1);
+    const qsizetype slash = pattern.lastIndexOf(u'/');
+    const QString last = pattern.mid(slash + 1);
     if (last != u"*.*" && last != u"*") {
-        QString path = spec;
+        QString path = pattern;
         while (path.size() > 1 && path.endsWith(u'/'))
             path.chop(1);
         items << path;
         return 0;
     }
-    const QString folder = slash < 0 ? QStringLiteral(".") : spec.left(slash);
+    const QString folder = slash < 0 ? QStringLiteral(".") : pattern.left(slash);
     DIR* dir =
         ::opendir(Platform::Encode(folder.isEmpty() ? QStringLiteral("/") : folder).constData());
     if (!dir)
@@ -624,13 +624,13 @@ void DeleteItem(OperationState& state, const QString& path, bool trashKnown, dev
     RemoveForGood(state, AT_FDCWD, encoded, path, S_ISDIR(st.st_mode));
 }
 
-int DeleteItems(OperationState& state, const QStringList& specifications)
+int DeleteItems(OperationState& state, const QStringList& paths)
 {
     QStringList items;
     QStringList unreadable;
-    for (const QString& spec : specifications) {
-        if (const int err = ExpandSpecification(spec, items))
-            unreadable << DeleteFailureText(spec, err);
+    for (const QString& pattern : paths) {
+        if (const int err = ExpandDeletePath(pattern, items))
+            unreadable << DeleteFailureText(pattern, err);
     }
     if (items.isEmpty() && unreadable.isEmpty())
         return 0;
@@ -681,11 +681,11 @@ int ShellFileOperation(int operation, const QString& sourceList, const QString& 
     return result;
 }
 
-int DeleteFilesToRecycle(const QStringList& specifications)
+int DeleteFilesToRecycle(const QStringList& paths)
 {
     QString list;
-    for (const QString& spec : specifications)
-        list += spec + QChar(0);
+    for (const QString& pattern : paths)
+        list += pattern + QChar(0);
     list += QChar(0);
     return ShellFileOperation(ShellOperation::Delete, list, QString());
 }

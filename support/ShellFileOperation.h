@@ -18,8 +18,8 @@ constexpr int Delete = 3;
 // renamed, so a real name never shows a partial file, whatever happens to the process.
 // Temporaries left by an interrupted copy are removed by the next copy into that folder.
 //
-// Delete: a specification whose last component is "*.*" or "*" stands for every entry of its
-// folder, files and folders alike; any other specification is the path itself. An item on the
+// Delete: a path whose last component is "*.*" or "*" stands for every entry of its
+// folder, files and folders alike; any other path is the item itself. An item on the
 // file system of the user's trash goes to the trash; anywhere else (a stick, a player) it is
 // deleted for good, folders with everything inside them.
 //
@@ -30,7 +30,7 @@ constexpr int Delete = 3;
 int ShellFileOperation(int operation, const QString& sourceList, const QString& targetList);
 
 // Empties or removes the given items through ShellFileOperation(Delete).
-int DeleteFilesToRecycle(const QStringList& specifications);
+int DeleteFilesToRecycle(const QStringList& paths);
 
 // A copy into a folder writes ".pendrift-<token>-<n>.part" files there and holds
 // ".pendrift-<token>.lock" while it works; <token> is six characters.
