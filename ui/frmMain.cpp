@@ -77,9 +77,9 @@ QPixmap Decoration(const char* themeName, QStyle::StandardPixmap fallback, const
     if (icon.isNull())
         icon = w->style()->standardIcon(fallback);
     const QPixmap pixmap = icon.pixmap(48, 48);
-    return pixmap.width() >= 48 ? pixmap
-                                : pixmap.scaled(48, 48, Qt::KeepAspectRatio,
-                                                Qt::SmoothTransformation);
+    return pixmap.width() >= 48
+               ? pixmap
+               : pixmap.scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace
@@ -131,8 +131,8 @@ void frmMain::BuildControls()
         line->setGeometry(0, Twips(lineTops[i]), Twips(6000), 1);
         line->setAutoFillBackground(true);
         QPalette palette = line->palette();
-        palette.setColor(QPalette::Window, palette.color(i % 2 == 0 ? QPalette::Dark
-                                                                    : QPalette::Light));
+        palette.setColor(QPalette::Window,
+                         palette.color(i % 2 == 0 ? QPalette::Dark : QPalette::Light));
         line->setPalette(palette);
     }
 
@@ -141,19 +141,9 @@ void frmMain::BuildControls()
     Place(m_cmdOK, 45, 45, 1500, 420);
 
     Place(MakeLabel(p, "lblLibrary", QStringLiteral("Library:")), 900, 630, 2310, 240);
-    m_lstLibrary = new SortedList(p);
-    m_lstLibrary->setObjectName(QStringLiteral("lstLibrary"));
-    Place(m_lstLibrary, 900, 855, 4830, 840);
-    QLabel* imgLibrary = MakeLabel(p, "imgLibrary", QString());
-    imgLibrary->setPixmap(Decoration("folder-music", QStyle::SP_DirIcon, this));
-    imgLibrary->setAlignment(Qt::AlignCenter);
-    Place(imgLibrary, 90, 900, 720, 720);
-    QPushButton* libraryAdd = MakeButton(p, "cmdLibraryAdd", QStringLiteral("Add..."));
-    QPushButton* libraryEdit = MakeButton(p, "cmdLibraryEdit", QStringLiteral("Edit..."));
-    QPushButton* libraryRemove = MakeButton(p, "cmdLibraryRemove", QStringLiteral("Remove"));
-    Place(libraryAdd, 2925, 1710, 915, 330);
-    Place(libraryEdit, 3870, 1710, 915, 330);
-    Place(libraryRemove, 4815, 1710, 915, 330);
+    const EntryControls library =
+        BuildEntryControls(p, QStringLiteral("Library"), 855, "folder-music", QStyle::SP_DirIcon);
+    m_lstLibrary = library.list;
 
     Place(MakeLabel(p, "lblFiletypes", QStringLiteral("Filetypes (seperated by commas):")), 900,
           2115, 2805, 240);
@@ -163,20 +153,9 @@ void frmMain::BuildControls()
 
     Place(MakeLabel(p, "lblDestination", QStringLiteral("Destination, Max size, % New files:")),
           900, 3060, 4515, 240);
-    m_lstDestination = new SortedList(p);
-    m_lstDestination->setObjectName(QStringLiteral("lstDestination"));
-    Place(m_lstDestination, 900, 3285, 4830, 840);
-    QLabel* imgDestination = MakeLabel(p, "imgDestination", QString());
-    imgDestination->setPixmap(Decoration("drive-removable-media", QStyle::SP_DriveHDIcon, this));
-    imgDestination->setAlignment(Qt::AlignCenter);
-    Place(imgDestination, 90, 3330, 720, 720);
-    QPushButton* destinationAdd = MakeButton(p, "cmdDestinationAdd", QStringLiteral("Add..."));
-    QPushButton* destinationEdit = MakeButton(p, "cmdDestinationEdit", QStringLiteral("Edit..."));
-    QPushButton* destinationRemove =
-        MakeButton(p, "cmdDestinationRemove", QStringLiteral("Remove"));
-    Place(destinationAdd, 2925, 4140, 915, 330);
-    Place(destinationEdit, 3870, 4140, 915, 330);
-    Place(destinationRemove, 4815, 4140, 915, 330);
+    const EntryControls destination = BuildEntryControls(
+        p, QStringLiteral("Destination"), 3285, "drive-removable-media", QStyle::SP_DriveHDIcon);
+    m_lstDestination = destination.list;
 
     m_chkRenameFiles = new QCheckBox(QStringLiteral("Rand-Rename Files"), p);
     m_chkRenameFiles->setObjectName(QStringLiteral("chkRenameFiles"));
@@ -206,9 +185,9 @@ void frmMain::BuildControls()
     m_picProgressBar->hide();
 
     // Keyboard order on the panel.
-    QWidget* order[] = {m_chkRenameFiles, m_lstDestination, destinationAdd,  destinationEdit,
-                        destinationRemove, libraryRemove,  libraryEdit,     libraryAdd,
-                        m_lstLibrary,     m_cmdOK,          m_txtFiletypes};
+    QWidget* order[] = {m_chkRenameFiles,   m_lstDestination, destination.add, destination.edit,
+                        destination.remove, library.remove,   library.edit,    library.add,
+                        m_lstLibrary,       m_cmdOK,          m_txtFiletypes};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -220,23 +199,55 @@ void frmMain::BuildControls()
         if (m_chkRenameFiles->isTristate())
             m_chkRenameFiles->setTristate(false);
     });
-    connect(libraryAdd, &QPushButton::clicked, this, [this] { OnEntryButton(true, 0); });
-    connect(libraryEdit, &QPushButton::clicked, this, [this] { OnEntryButton(true, 1); });
-    connect(libraryRemove, &QPushButton::clicked, this, [this] { OnEntryButton(true, 2); });
-    connect(m_lstLibrary, &QListWidget::itemDoubleClicked, this,
-            [this] { OnEntryButton(true, 1); });
-    connect(destinationAdd, &QPushButton::clicked, this, [this] { OnEntryButton(false, 0); });
-    connect(destinationEdit, &QPushButton::clicked, this, [this] { OnEntryButton(false, 1); });
-    connect(destinationRemove, &QPushButton::clicked, this, [this] { OnEntryButton(false, 2); });
-    connect(m_lstDestination, &QListWidget::itemDoubleClicked, this,
-            [this] { OnEntryButton(false, 1); });
+}
+
+frmMain::EntryControls frmMain::BuildEntryControls(QWidget* panel, const QString& kind, int listTop,
+                                                   const char* icon,
+                                                   QStyle::StandardPixmap fallback)
+{
+    // The list, its picture to the left and its three buttons below it; the two sections of
+    // the window differ only in their place and names.
+    EntryControls controls;
+    const bool isLibrary = kind == QStringLiteral("Library");
+    controls.list = new SortedList(panel);
+    controls.list->setObjectName(QStringLiteral("lst") + kind);
+    Place(controls.list, 900, listTop, 4830, 840);
+    auto* picture = new QLabel(panel);
+    picture->setObjectName(QStringLiteral("img") + kind);
+    picture->setPixmap(Decoration(icon, fallback, this));
+    picture->setAlignment(Qt::AlignCenter);
+    Place(picture, 90, listTop + 45, 720, 720);
+
+    const struct
+    {
+        const char* name;
+        const char* caption;
+        int left;
+        QPushButton** button;
+        int action;
+    } buttons[] = {{"Add", "Add...", 2925, &controls.add, 0},
+                   {"Edit", "Edit...", 3870, &controls.edit, 1},
+                   {"Remove", "Remove", 4815, &controls.remove, 2}};
+    for (const auto& b : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(b.caption), panel);
+        button->setObjectName(QStringLiteral("cmd") + kind + QString::fromLatin1(b.name));
+        button->setAutoDefault(false);
+        Place(button, b.left, listTop + 855, 915, 330);
+        const int action = b.action;
+        connect(button, &QPushButton::clicked, this,
+                [this, isLibrary, action] { OnEntryButton(isLibrary, action); });
+        *b.button = button;
+    }
+    connect(controls.list, &QListWidget::itemDoubleClicked, this,
+            [this, isLibrary] { OnEntryButton(isLibrary, 1); });
+    return controls;
 }
 
 void frmMain::BuildMenus()
 {
     const auto add = [this](QMenu* menu, const QString& name, const QString& caption) {
-        QAction* action = caption == QStringLiteral("-") ? menu->addSeparator()
-                                                         : menu->addAction(caption);
+        QAction* action =
+            caption == QStringLiteral("-") ? menu->addSeparator() : menu->addAction(caption);
         action->setObjectName(name);
         m_menuItems.insert(name, action);
         return action;
@@ -285,9 +296,9 @@ void frmMain::BuildMenus()
     add(m_tmnuHelp, QStringLiteral("mnuHelp_4"), QStringLiteral("Archive Bit Helper"));
     add(m_tmnuHelp, QStringLiteral("mnuHelp_5"), QStringLiteral("-"));
     add(m_tmnuHelp, QStringLiteral("mnuHelp_10"), QStringLiteral("&About Pendrift"));
-    for (const QString& name : {QStringLiteral("mnuHelpHomePage"),
-                                QStringLiteral("mnuHelpCmdSwitches"),
-                                QStringLiteral("mnuHelp_4"), QStringLiteral("mnuHelp_10")})
+    for (const QString& name :
+         {QStringLiteral("mnuHelpHomePage"), QStringLiteral("mnuHelpCmdSwitches"),
+          QStringLiteral("mnuHelp_4"), QStringLiteral("mnuHelp_10")})
         connect(m_menuItems.value(name), &QAction::triggered, this,
                 [this, name] { OnHelpMenu(name); });
 }
@@ -330,10 +341,10 @@ void frmMain::Load()
                 }
             }
         }
-        const double left = LeadingNumber(ReadPreference(QStringLiteral("mainleft"),
-                                                         QStringLiteral("-1")));
-        const double top = LeadingNumber(ReadPreference(QStringLiteral("maintop"),
-                                                        QStringLiteral("-1")));
+        const double left =
+            LeadingNumber(ReadPreference(QStringLiteral("mainleft"), QStringLiteral("-1")));
+        const double top =
+            LeadingNumber(ReadPreference(QStringLiteral("maintop"), QStringLiteral("-1")));
         if (left == -1 || top == -1) {
             CenterForm(this, nullptr);
         } else {
@@ -451,9 +462,9 @@ bool frmMain::CheckCancel()
     DoEventsThrottled();
     bool result = false;
     if (m_cancelRequested) {
-        result = Dialogs::MsgBox(QStringLiteral("Are you sure you want to cancel?"),
-                                 MsgButtons::YesNo, MsgIcon::Question,
-                                 kApplicationTitle) == MsgResult::Yes;
+        result =
+            Dialogs::MsgBox(QStringLiteral("Are you sure you want to cancel?"), MsgButtons::YesNo,
+                            MsgIcon::Question, kApplicationTitle) == MsgResult::Yes;
         if (!result)
             m_closeAfterRun = false;
     }
@@ -480,9 +491,12 @@ ShuffleJob frmMain::CurrentJob() const
 int frmMain::RenameValue() const
 {
     switch (m_chkRenameFiles->checkState()) {
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
-    default: return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -575,9 +589,8 @@ void frmMain::FillFromDocument()
         m_document->GetValue(QStringLiteral("Filetypes"), kDefaultFiletypes, kSection));
     FillList(m_lstDestination, m_document->GetValue(QStringLiteral("Destination"), {}, kSection),
              kListDelimiter);
-    const double value =
-        LeadingNumber(m_document->GetValue(QStringLiteral("RenameFiles"), QStringLiteral("0"),
-                                           kSection));
+    const double value = LeadingNumber(
+        m_document->GetValue(QStringLiteral("RenameFiles"), QStringLiteral("0"), kSection));
     // Values other than 0, 1 and 2 cannot be shown by the box and read as 0.
     const int rename = value == 1 || value == 2 ? static_cast<int>(value) : 0;
     m_chkRenameFiles->setTristate(rename == 2);
@@ -650,9 +663,15 @@ void frmMain::OnFileMenu(int index)
                 LoadSettings(path);
             break;
         }
-        case 12: SaveSettings(false); break;
-        case 13: SaveSettings(true); break;
-        case 19: ToggleAutoLoad(); break;
+        case 12:
+            SaveSettings(false);
+            break;
+        case 13:
+            SaveSettings(true);
+            break;
+        case 19:
+            ToggleAutoLoad();
+            break;
         case 21:
         case 22:
         case 23:
@@ -661,8 +680,11 @@ void frmMain::OnFileMenu(int index)
                 return;
             LoadSettings(ReadPreference(kRecentFilesKey + QString::number(index - 20)));
             break;
-        case 30: close(); break;
-        default: break;
+        case 30:
+            close();
+            break;
+        default:
+            break;
         }
     } catch (...) {
         ReportCurrentError(QString());
@@ -674,7 +696,8 @@ void frmMain::ToggleAutoLoad()
     QAction* item = MenuItem(QStringLiteral("mnuFile_19"));
     // The action has already flipped its check when it reports the click.
     const bool on = item->isChecked();
-    WritePreference(QStringLiteral("AutoLoadFile"), on ? QStringLiteral("-1") : QStringLiteral("0"));
+    WritePreference(QStringLiteral("AutoLoadFile"),
+                    on ? QStringLiteral("-1") : QStringLiteral("0"));
     if (on && m_document)
         WritePreference(QStringLiteral("LoadFile"), m_document->File());
 }

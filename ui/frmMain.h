@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QStyle>
 #include <memory>
 
 class CBinaryINI;
@@ -67,7 +68,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct EntryControls
+    {
+        SortedList* list = nullptr;
+        QPushButton* add = nullptr;
+        QPushButton* edit = nullptr;
+        QPushButton* remove = nullptr;
+    };
+
     void BuildControls();
+    EntryControls BuildEntryControls(QWidget* panel, const QString& kind, int listTop,
+                                     const char* icon, QStyle::StandardPixmap fallback);
     void BuildMenus();
     void ApplyRecentMenu();
     void SetModified() { m_modified = true; }
