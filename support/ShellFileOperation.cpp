@@ -85,6 +85,15 @@ QString FileNameOf(const QString& path)
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
+// Names the item about to be handled in the progress window, if there is one.
+void ShowItem(OperationState& state, int number, const QString& path)
+{
+    if (state.progress) {
+        state.progress->StartItem(number, FileNameOf(path));
+        state.progress->Pump();
+    }
+}
+
 mode_t CurrentUmask()
 {
     const mode_t mask = ::umask(0);
@@ -482,11 +491,7 @@ int CopyFiles(OperationState& state, const QStringList& sources, const QString& 
     for (const QString& source : sources) {
         if (CancelRequested(state))
             break;
-        ++number;
-        if (state.progress) {
-            state.progress->StartItem(number, FileNameOf(source));
-            state.progress->Pump();
-        }
+        ShowItem(state, ++number, source);
         if (!CopyOneFile(state, target, source)) {
             --number; // the cancelled file was not copied
             break;
@@ -646,11 +651,7 @@ int DeleteItems(OperationState& state, const QStringList& paths)
     for (const QString& item : items) {
         if (CancelRequested(state))
             break;
-        ++number;
-        if (state.progress) {
-            state.progress->StartItem(number, FileNameOf(item));
-            state.progress->Pump();
-        }
+        ShowItem(state, ++number, item);
         const int before = state.failures;
         DeleteItem(state, item, trashKnown, trashDevice);
         // An item counts once however many of its contents failed.
