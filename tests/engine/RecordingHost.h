@@ -36,23 +36,18 @@ public:
         return cancelAt > 0 && checks == cancelAt;
     }
 
-    // The status texts only, in order.
-    QStringList Statuses() const
+    // The recorded events of one kind, without their prefix, in order.
+    QStringList Events(const QString& kind) const
     {
         QStringList out;
+        const QString prefix = kind + u' ';
         for (const QString& e : events)
-            if (e.startsWith(QStringLiteral("status ")))
-                out << e.mid(7);
+            if (e.startsWith(prefix))
+                out << e.mid(prefix.size());
         return out;
     }
-    QStringList Progress() const
-    {
-        QStringList out;
-        for (const QString& e : events)
-            if (e.startsWith(QStringLiteral("progress ")))
-                out << e.mid(9);
-        return out;
-    }
+    QStringList Statuses() const { return Events(QStringLiteral("status")); }
+    QStringList Progress() const { return Events(QStringLiteral("progress")); }
 
     QStringList events;
     bool busy = false;

@@ -1,7 +1,7 @@
+#include "ShuffleRun.h"
 #include "AppError.h"
 #include "FileSystem.h"
 #include "RecordingHost.h"
-#include "ShuffleRun.h"
 #include "TestSupport.h"
 #include "Transfer.h"
 
@@ -36,6 +36,23 @@ public:
         return path;
     }
     QString Folder() const { return m_root / QStringLiteral("lib"); }
+    // A destination folder, made.
+    QString Made(const QString& name) const
+    {
+        QDir().mkpath(Dest(name));
+        return Dest(name);
+    }
+    // The library folder (without its subfolders) as the only library entry.
+    ShuffleJob Job(const QString& fileTypes, const QStringList& destinations,
+                   int renameFiles = 0) const
+    {
+        ShuffleJob job;
+        job.libraries = {Folder()};
+        job.fileTypes = fileTypes;
+        job.destinations = destinations;
+        job.renameFiles = renameFiles;
+        return job;
+    }
     QString Dest(const QString& name) const { return m_root / name; }
     QString Root() const { return m_root.path(); }
     const QHash<QString, QString>& Sources() const { return m_sources; }
@@ -59,7 +76,8 @@ QStringList PlaylistLines(const QString& path)
     return lines;
 }
 
-const QRegularExpression kDoneLine(QStringLiteral("^Done in \\d+ seconds \\(Transferred \\d+ KB/s\\)$"));
+const QRegularExpression
+    kDoneLine(QStringLiteral("^Done in \\d+ seconds \\(Transferred \\d+ KB/s\\)$"));
 
 } // namespace
 
@@ -107,21 +125,20 @@ TEST(ShuffleRun, TwoDestinationsNewFilesFirstThenFill)
                              lib.Sources().value(QStringLiteral("old2.mp3"))}));
     EXPECT_EQ(ReadAll(lib.Dest(QStringLiteral("B.m3u"))), QByteArray("#EXTM3U\r\n"));
 
-    EXPECT_EQ(host.Statuses(),
-              (QStringList{QStringLiteral("Initializing..."),
-                           QStringLiteral("Getting list of files..."),
-                           QStringLiteral("Scanning for new files..."),
-                           QStringLiteral("Randomizing list..."),
-                           QStringLiteral("Determining new files 1..."),
-                           QStringLiteral("Copying new files 1..."),
-                           QStringLiteral("Determining new files 2..."),
-                           QStringLiteral("Determining dest files 1..."),
-                           QStringLiteral("Copying dest files 1..."),
-                           QStringLiteral("Determining dest files 2..."), final}));
+    EXPECT_EQ(host.Statuses(), (QStringList{QStringLiteral("Initializing..."),
+                                            QStringLiteral("Getting list of files..."),
+                                            QStringLiteral("Scanning for new files..."),
+                                            QStringLiteral("Randomizing list..."),
+                                            QStringLiteral("Determining new files 1..."),
+                                            QStringLiteral("Copying new files 1..."),
+                                            QStringLiteral("Determining new files 2..."),
+                                            QStringLiteral("Determining dest files 1..."),
+                                            QStringLiteral("Copying dest files 1..."),
+                                            QStringLiteral("Determining dest files 2..."), final}));
     EXPECT_TRUE(kDoneLine.match(final).hasMatch()) << final.toStdString();
-    EXPECT_EQ(host.Progress(), (QStringList{QStringLiteral("0/100"), QStringLiteral("1/5"),
-                                            QStringLiteral("2/5"), QStringLiteral("3/5"),
-                                            QStringLiteral("4/5"), QStringLiteral("5/5")}));
+    EXPECT_EQ(host.Progress(),
+              (QStringList{QStringLiteral("0/100"), QStringLiteral("1/5"), QStringLiteral("2/5"),
+                           QStringLiteral("3/5"), QStringLiteral("4/5"), QStringLiteral("5/5")}));
     EXPECT_EQ(host.events.first(), QStringLiteral("clear cancel"));
     EXPECT_FALSE(host.busy);
     // One check per candidate of every step, besides those between phases.
@@ -148,11 +165,9 @@ TEST(ShuffleRun, BudgetsDecideAndEarlierDestinationsPickFirst)
     const QString x = lib.Dest(QStringLiteral("X"));
     const QString y = lib.Dest(QStringLiteral("Y"));
     const QString z = lib.Dest(QStringLiteral("Z"));
-    ShuffleJob job;
-    job.libraries = {lib.Folder()};
-    job.fileTypes = QStringLiteral("*.mp3");
-    job.destinations = {x + QStringLiteral(",1,0"), y + QStringLiteral(",1,"),
-                        z + QStringLiteral(",1,0")};
+    ShuffleJob job =
+        lib.Job(QStringLiteral("*.mp3"), {x + QStringLiteral(",1,0"), y + QStringLiteral(",1,"),
+                                          z + QStringLiteral(",1,0")});
     RecordingHost host;
     ScriptedDialogs dialogs;
     dialogs->Queue(MsgResult::Yes); // create the missing folders
@@ -186,13 +201,8 @@ TEST(ShuffleRun, RandomRenameNumbersEachStepAndKeepsExtensions)
     lib.Add(QStringLiteral("n3.mp3"), 1000);
     lib.Add(QStringLiteral("o1.wma"), 1000, false);
     lib.Add(QStringLiteral("o2.mp3"), 1000, false);
-    const QString a = lib.Dest(QStringLiteral("A"));
-    QDir().mkpath(a);
-    ShuffleJob job;
-    job.libraries = {lib.Folder()};
-    job.fileTypes = QStringLiteral("*.mp3,*.wma");
-    job.destinations = {a + QStringLiteral(",1,100")};
-    job.renameFiles = 1;
+    const QString a = lib.Made(QStringLiteral("A"));
+    ShuffleJob job = lib.Job(QStringLiteral("*.mp3,*.wma"), {a + QStringLiteral(",1,100")}, 1);
     RecordingHost host;
     ScriptedDialogs dialogs;
     EXPECT_EQ(StartShuffle(job, host, true), ShuffleOutcome::Finished);
@@ -209,8 +219,8 @@ TEST(ShuffleRun, RandomRenameNumbersEachStepAndKeepsExtensions)
     for (const QString& name : names) {
         const QByteArray bytes = ReadAll(a + u'/' + name);
         for (auto it = lib.Sources().begin(); it != lib.Sources().end(); ++it)
-            if (ReadAll(it.value()) == bytes && QFileInfo(it.key()).suffix() ==
-                                                    QFileInfo(name).suffix())
+            if (ReadAll(it.value()) == bytes &&
+                QFileInfo(it.key()).suffix() == QFileInfo(name).suffix())
                 matched.insert(it.key());
     }
     EXPECT_EQ(matched.size(), 5);
@@ -252,16 +262,14 @@ TEST(ShuffleRun, UnattendedRunEmptiesDestinationsWithoutAsking)
     QFile(a + QStringLiteral("/old/inner/x.mp3")).open(QIODevice::WriteOnly);
     QFile(a + QStringLiteral("/.hidden")).open(QIODevice::WriteOnly);
     QFile(a + QStringLiteral("/song.mp3")).open(QIODevice::WriteOnly); // would block the name
-    ShuffleJob job;
-    job.libraries = {lib.Folder()};
-    job.fileTypes = QStringLiteral("*.mp3");
-    job.destinations = {a + QStringLiteral(",10,0")};
+    ShuffleJob job = lib.Job(QStringLiteral("*.mp3"), {a + QStringLiteral(",10,0")});
     RecordingHost host;
     ScriptedDialogs dialogs;
     EXPECT_EQ(StartShuffle(job, host, true), ShuffleOutcome::Finished);
     EXPECT_EQ(QDir(a).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("song.mp3")});
-    EXPECT_EQ(ReadAll(a + QStringLiteral("/song.mp3")), ReadAll(lib.Sources().value(QStringLiteral("song.mp3"))));
+    EXPECT_EQ(ReadAll(a + QStringLiteral("/song.mp3")),
+              ReadAll(lib.Sources().value(QStringLiteral("song.mp3"))));
     EXPECT_EQ(host.Statuses().at(1), QStringLiteral("Deleting dest files..."));
     EXPECT_TRUE(dialogs->Requests().isEmpty());
 }
@@ -281,22 +289,40 @@ TEST(ShuffleRun, ValidationStopsLeaveWithoutTheFinish)
     const QString ok = lib.Dest(QStringLiteral("ok"));
     QDir().mkpath(ok);
     const QList<Case> cases = {
-        {{}, {ok + QStringLiteral(",1,0")}, {}, {MsgResult::OK},
+        {{},
+         {ok + QStringLiteral(",1,0")},
+         {},
+         {MsgResult::OK},
          QStringLiteral("You must enter valid folders.")},
         {{lib.Folder()}, {}, {}, {MsgResult::OK}, QStringLiteral("You must enter valid folders.")},
-        {{lib.Folder()}, {ok + QStringLiteral(",1,0"), QStringLiteral(" ,1,0")}, {}, {MsgResult::OK},
+        {{lib.Folder()},
+         {ok + QStringLiteral(",1,0"), QStringLiteral(" ,1,0")},
+         {},
+         {MsgResult::OK},
          QStringLiteral("Cannot and will not continue! Either one of the destination folders is "
                         "blank or it is a ROOT path.")},
-        {{lib.Folder()}, {QStringLiteral("/dev/shm,1,0")}, {}, {MsgResult::OK},
+        {{lib.Folder()},
+         {QStringLiteral("/dev/shm,1,0")},
+         {},
+         {MsgResult::OK},
          QStringLiteral("Cannot and will not continue! Either one of the destination folders is "
                         "blank or it is a ROOT path.")},
-        {{lib.Folder()}, {QDir::homePath() + QStringLiteral(",1,0")}, {}, {MsgResult::OK},
+        {{lib.Folder()},
+         {QDir::homePath() + QStringLiteral(",1,0")},
+         {},
+         {MsgResult::OK},
          QStringLiteral("Cannot and will not continue! Either one of the destination folders is "
                         "blank or it is a ROOT path.")},
-        {{lib.Folder()}, {lib.Dest(QStringLiteral("missing")) + QStringLiteral(",1,0")}, {},
-         {MsgResult::No}, QString()},
-        {{lib.Folder()}, {ok + QStringLiteral(",1,0")}, QStringLiteral("*.flac"),
-         {MsgResult::OK}, QStringLiteral("Nothing to do. No files were found!")},
+        {{lib.Folder()},
+         {lib.Dest(QStringLiteral("missing")) + QStringLiteral(",1,0")},
+         {},
+         {MsgResult::No},
+         QString()},
+        {{lib.Folder()},
+         {ok + QStringLiteral(",1,0")},
+         QStringLiteral("*.flac"),
+         {MsgResult::OK},
+         QStringLiteral("Nothing to do. No files were found!")},
     };
     for (const Case& c : cases) {
         ShuffleJob job;
@@ -334,11 +360,8 @@ TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
     const QString b = lib.Dest(QStringLiteral("B"));
     QDir().mkpath(a);
     QDir().mkpath(b);
-    ShuffleJob job;
-    job.libraries = {lib.Folder()};
-    job.fileTypes = QStringLiteral("*.mp3");
-    job.destinations = {a + QStringLiteral(",1,100"), b + QStringLiteral(",1,100")};
-    job.renameFiles = 1;
+    ShuffleJob job = lib.Job(QStringLiteral("*.mp3"),
+                             {a + QStringLiteral(",1,100"), b + QStringLiteral(",1,100")}, 1);
 
     // Checks: 4 between the validations, 1 after the scan, 1 before the new files, 1 per new
     // file, 1 after the orders, then the 6 candidates of the first destination step: cancel at
@@ -373,12 +396,8 @@ TEST(ShuffleRun, ErrorsAreReportedAndTheFinishStillRuns)
     Library lib;
     const QString doomed = lib.Add(QStringLiteral("doomed.mp3"), 1000);
     lib.Add(QStringLiteral("fine.mp3"), 1000);
-    const QString a = lib.Dest(QStringLiteral("A"));
-    QDir().mkpath(a);
-    ShuffleJob job;
-    job.libraries = {lib.Folder()};
-    job.fileTypes = QStringLiteral("*.mp3");
-    job.destinations = {a + QStringLiteral(",1,0")};
+    const QString a = lib.Made(QStringLiteral("A"));
+    ShuffleJob job = lib.Job(QStringLiteral("*.mp3"), {a + QStringLiteral(",1,0")});
 
     // The file disappears between the scan and the selection: its size cannot be read.
     RecordingHost host;
@@ -424,7 +443,8 @@ TEST(Transfer, PlaylistNamesAndRenameLists)
 {
     EXPECT_EQ(PlaylistPath(QStringLiteral("/media/stick/Music")),
               QStringLiteral("/media/stick/Music.m3u"));
-    EXPECT_EQ(PlaylistPath(QStringLiteral("/media/Sets/Music")), QStringLiteral("/media/Sets/Music.m3u"));
+    EXPECT_EQ(PlaylistPath(QStringLiteral("/media/Sets/Music")),
+              QStringLiteral("/media/Sets/Music.m3u"));
     bool sub = false;
     EXPECT_EQ(LibraryEntryFolder(QStringLiteral("/m<+>"), &sub), QStringLiteral("/m"));
     EXPECT_TRUE(sub);

@@ -2,20 +2,6 @@
 #include "AppError.h"
 #include "TestSupport.h"
 
-namespace {
-
-int ErrorOf(const QString& text, const QLocale& locale)
-{
-    try {
-        ParseDate(text, locale);
-    } catch (const AppError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
-
 TEST(Dates, ShortLongAndIsoFormsOfTheLocale)
 {
     const QLocale us(QLocale::English, QLocale::UnitedStates);
@@ -38,7 +24,8 @@ TEST(Dates, ShortLongAndIsoFormsOfTheLocale)
     for (const QString& bad :
          {QStringLiteral("tomorrow"), QString(), QStringLiteral("   "), QStringLiteral("2/30/26"),
           QStringLiteral("2026-02-30"), QStringLiteral("13/1/26"), QStringLiteral("3/9")})
-        EXPECT_EQ(ErrorOf(bad, us), ErrorNumber::TypeMismatch) << bad.toStdString();
+        EXPECT_EQ(ErrorOf([&] { ParseDate(bad, us); }), ErrorNumber::TypeMismatch)
+            << bad.toStdString();
 }
 
 TEST(Dates, TwoDigitYearsFallNearToday)

@@ -59,56 +59,50 @@ TEST_F(MainWindowTest, StartButtonRunsTheJobShownInTheWindow)
     EXPECT_FALSE(w.Busy());
 }
 
-TEST_F(MainWindowTest, ClosingDuringARunAsksThenClosesAfterTheFinish)
+// The close is refused while the run is busy; the run then asks whether to cancel. Yes ends
+// the run (finish sequence, "Done!") and the window closes; No lets it go on and stay.
+TEST_F(MainWindowTest, ClosingDuringARunAsksAndClosesOnlyOnYes)
 {
-    ScriptedDialogs dialogs;
-    frmMain& w = Open();
-    w.show();
-    Job job(w, this);
-    bool closedWhileBusy = true;
-    dialogs->onRequest = [&](const DialogRequest& request) {
-        if (request.text == QStringLiteral("Delete all files from destination folders first?")) {
-            w.close(); // refused for now: the run is busy
-            closedWhileBusy = !w.isVisible();
-        }
-    };
-    dialogs->Queue(MsgResult::No);  // emptying
-    dialogs->Queue(MsgResult::Yes); // "Are you sure you want to cancel?"
-    dialogs->Queue(MsgResult::OK);  // Done!
-    dialogs->Queue(MsgResult::No);  // the typed job is not saved on the way out
-    w.StartShuffle(false);
-    EXPECT_FALSE(closedWhileBusy);
-    ASSERT_EQ(dialogs->Requests().size(), 4);
-    EXPECT_EQ(dialogs->Requests().at(3).text, QStringLiteral("Save New Settings?"));
-    EXPECT_EQ(dialogs->Requests().at(1).text, QStringLiteral("Are you sure you want to cancel?"));
-    EXPECT_EQ(dialogs->Requests().at(1).icon, MsgIcon::Question);
-    EXPECT_EQ(dialogs->Requests().at(1).caption, QStringLiteral("Pendrift"));
-    EXPECT_EQ(dialogs->Requests().at(2).text, QStringLiteral("Done!"));
-    // Cancelled before the scan: nothing copied, and the window has closed.
-    EXPECT_TRUE(QDir(job.destination).entryList(QDir::Files).isEmpty());
-    EXPECT_FALSE(w.isVisible());
-}
-
-TEST_F(MainWindowTest, ClosingDuringARunAndAnsweringNoKeepsGoing)
-{
-    ScriptedDialogs dialogs;
-    frmMain& w = Open();
-    w.show();
-    Job job(w, this);
-    dialogs->onRequest = [&](const DialogRequest& request) {
-        if (request.text == QStringLiteral("Delete all files from destination folders first?"))
+    for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+        ScriptedDialogs dialogs;
+        frmMain& w = Open();
+        w.show();
+        Job job(w, this);
+        bool closedWhileBusy = true;
+        dialogs->onRequest = [&](const DialogRequest& request) {
+            if (request.text ==
+                QStringLiteral("Delete all files from destination folders first?")) {
+                w.close();
+                closedWhileBusy = !w.isVisible();
+            }
+        };
+        dialogs->Queue(MsgResult::No); // emptying
+        dialogs->Queue(answer);        // "Are you sure you want to cancel?"
+        dialogs->Queue(MsgResult::OK); // Done!
+        if (answer == MsgResult::Yes)
+            dialogs->Queue(MsgResult::No); // the typed job is not saved on the way out
+        w.StartShuffle(false);
+        EXPECT_FALSE(closedWhileBusy);
+        const DialogRequest& question = dialogs->Requests().at(1);
+        EXPECT_EQ(question.text, QStringLiteral("Are you sure you want to cancel?"));
+        EXPECT_EQ(question.icon, MsgIcon::Question);
+        EXPECT_EQ(question.caption, QStringLiteral("Pendrift"));
+        EXPECT_EQ(dialogs->Requests().at(2).text, QStringLiteral("Done!"));
+        const int copied = QDir(job.destination).entryList(QDir::Files).size();
+        if (answer == MsgResult::Yes) {
+            // Cancelled before the scan: nothing copied, and the window has closed.
+            EXPECT_EQ(dialogs->Requests().at(3).text, QStringLiteral("Save New Settings?"));
+            EXPECT_EQ(copied, 0);
+            EXPECT_FALSE(w.isVisible());
+        } else {
+            EXPECT_EQ(copied, 3);
+            EXPECT_TRUE(w.isVisible());
+            // The refused request is forgotten: a later close goes on at once.
+            dialogs->Queue(MsgResult::No);
             w.close();
-    };
-    dialogs->Queue(MsgResult::No); // emptying
-    dialogs->Queue(MsgResult::No); // do not cancel
-    dialogs->Queue(MsgResult::OK); // Done!
-    w.StartShuffle(false);
-    EXPECT_EQ(QDir(job.destination).entryList(QDir::Files).size(), 3);
-    EXPECT_TRUE(w.isVisible());
-    // The refused request is forgotten: a later close goes on at once.
-    dialogs->Queue(MsgResult::No); // "Save New Settings?"
-    w.close();
-    EXPECT_FALSE(w.isVisible());
+            EXPECT_FALSE(w.isVisible());
+        }
+    }
 }
 
 TEST_F(MainWindowTest, ScreenshotOfTheWindow)

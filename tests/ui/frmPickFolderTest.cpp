@@ -170,30 +170,6 @@ TEST(frmPickFolder, AdvancedModeWithoutAFolderListsTheRoot)
     EXPECT_TRUE(names.contains(QStringLiteral("usr"))) << names.join(u',').toStdString();
 }
 
-TEST(frmPickFolder, FocusOrderFollowsTheControlList)
-{
-    frmPickFolder dialog;
-    dialog.setOptionMaxSize(true);
-    dialog.setAdvancedMode(true);
-    const QStringList expected = {QStringLiteral("txtFolder"),
-                                  QStringLiteral("cmdFolder"),
-                                  QStringLiteral("chkIncludeSubfolders"),
-                                  QStringLiteral("txtDestinationSize"),
-                                  QStringLiteral("cmdOK"),
-                                  QStringLiteral("cmdCancel"),
-                                  QStringLiteral("txtPercNewFiles"),
-                                  QStringLiteral("cmdAdvanced"),
-                                  QStringLiteral("lstSubfolders")};
-    QStringList chain;
-    QWidget* w = Control<QWidget>(dialog, "txtFolder");
-    do {
-        if (expected.contains(w->objectName()))
-            chain << w->objectName();
-        w = w->nextInFocusChain();
-    } while (w && w->objectName() != QStringLiteral("txtFolder"));
-    EXPECT_EQ(chain, expected);
-}
-
 TEST(frmPickFolder, OkCancelAndCloseOnlyHide)
 {
     frmPickFolder dialog;
