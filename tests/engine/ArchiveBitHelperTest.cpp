@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString Touched(const QString& path, const QDateTime& modified)
@@ -24,236 +26,202 @@ bool IsNew(const QString& path)
     return (GetAttr(path) & FileAttribute::Archive) != 0;
 }
 
-QDateTime Yesterday(int hour, int minute)
+QDateTime Yesterday(int hour, int minute = 0)
 {
     return QDateTime(QDate::currentDate().addDays(-1), QTime(hour, minute));
 }
 
-QDateTime EarlierToday()
-{
-    return QDateTime(QDate::currentDate(), QTime(0, 0, 1));
-}
+const QDateTime kEarlierToday(QDate::currentDate(), QTime(0, 0, 1));
+const QString kAborted = u"Sorry. Operation aborted.\r\n"_s;
+const QStringList kCleanUp = {u"default cursor"_s, u"status "_s, u"hide progress"_s};
+const QStringList kStart = {u"wait cursor"_s, u"show progress"_s, u"progress 0/100"_s};
 
-const QStringList kCleanUp = {QStringLiteral("default cursor"), QStringLiteral("status "),
-                              QStringLiteral("hide progress")};
-const QStringList kStart = {QStringLiteral("wait cursor"), QStringLiteral("show progress"),
-                            QStringLiteral("progress 0/100")};
+// Runs the helper on the libraries with one answer to the date question queued.
+void Help(ScriptedDialogs& dialogs, const QStringList& libraries, const QString& fileTypes,
+          RecordingHost& host, const QString& answer = ShortDateText(QDate::currentDate()))
+{
+    dialogs->Queue(answer);
+    ArchiveBitHelper(libraries, fileTypes, host);
+}
 
 } // namespace
 
 TEST(ArchiveBitHelper, TodayResetsOnlyFilesChangedBeforeToday)
 {
     TempFolder lib;
-    const QString old = Touched(lib.Write(QStringLiteral("old.mp3"), "a"), Yesterday(23, 59));
-    const QString fresh = Touched(lib.Write(QStringLiteral("fresh.mp3"), "b"), EarlierToday());
-    const QString deepOld =
-        Touched(lib.Write(QStringLiteral("sub/deep.mp3"), "c"), Yesterday(12, 0));
-    const QString otherType = Touched(lib.Write(QStringLiteral("notes.txt"), "d"), Yesterday(1, 0));
-    const QString hidden = Touched(lib.Write(QStringLiteral(".hidden.mp3"), "e"), Yesterday(2, 0));
-    const QString readOnly = Touched(lib.Write(QStringLiteral("locked.mp3"), "f"), Yesterday(3, 0));
+    const QString old = Touched(lib.Write(u"old.mp3"_s, "a"), Yesterday(23, 59));
+    const QString fresh = Touched(lib.Write(u"fresh.mp3"_s, "b"), kEarlierToday);
+    const QString deepOld = Touched(lib.Write(u"sub/deep.mp3"_s, "c"), Yesterday(12));
+    const QString otherType = Touched(lib.Write(u"notes.txt"_s, "d"), Yesterday(1));
+    const QString hidden = Touched(lib.Write(u".hidden.mp3"_s, "e"), Yesterday(2));
+    const QString readOnly = Touched(lib.Write(u"locked.mp3"_s, "f"), Yesterday(3));
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup);
     ASSERT_EQ(GetAttr(readOnly) & FileAttribute::ReadOnly, FileAttribute::ReadOnly);
-    ASSERT_EQ(GetAttr(hidden) & FileAttribute::Hidden, FileAttribute::Hidden);
     for (const QString& path : {old, fresh, deepOld, otherType, hidden, readOnly})
         ASSERT_TRUE(IsNew(path)) << path.toStdString();
 
     ScriptedDialogs dialogs;
-    dialogs->Queue(ShortDateText(QDate::currentDate()));
     RecordingHost host;
     // Subfolders only count for an entry that asks for them.
-    ArchiveBitHelper({lib.path()}, QStringLiteral("*.mp3"), host);
-
-    EXPECT_FALSE(IsNew(old));
-    EXPECT_TRUE(IsNew(fresh)) << "changed on the day entered";
-    EXPECT_TRUE(IsNew(deepOld));
-    EXPECT_TRUE(IsNew(otherType));
-    EXPECT_FALSE(IsNew(hidden));
+    Help(dialogs, {lib.path()}, u"*.mp3"_s, host);
+    for (const QString& path : {fresh, deepOld, otherType}) // fresh: changed on the day entered
+        EXPECT_TRUE(IsNew(path)) << path.toStdString();
+    for (const QString& path : {old, hidden, readOnly})
+        EXPECT_FALSE(IsNew(path)) << path.toStdString();
     EXPECT_EQ(GetAttr(hidden) & FileAttribute::Hidden, FileAttribute::Hidden)
         << "hidden is part of the name here";
-    EXPECT_FALSE(IsNew(readOnly));
     EXPECT_EQ(GetAttr(readOnly) & FileAttribute::ReadOnly, 0);
     EXPECT_EQ(ReadAll(old), QByteArray("a")) << "only the attributes change";
 
     ASSERT_EQ(dialogs->Requests().size(), 1);
     const DialogRequest& question = dialogs->Requests().at(0);
     EXPECT_EQ(question.kind, DialogRequest::Kind::Input);
-    EXPECT_EQ(question.caption, QStringLiteral("Archive Bit Helper"));
+    EXPECT_EQ(question.caption, u"Archive Bit Helper"_s);
     EXPECT_EQ(question.text,
-              QStringLiteral("This utility is meant to be used in conjunction with the '% New "
-                             "Files' option in the shuffler. It will help you render the files "
-                             "in your Libraries \"old.\"\r\n\r\nSet the Archive bit OFF for "
-                             "files older than (enter date):"));
+              u"This utility is meant to be used in conjunction with the '% New Files' option in "
+              u"the shuffler. It will help you render the files in your Libraries \"old.\"\r\n\r\n"
+              u"Set the Archive bit OFF for files older than (enter date):"_s);
     EXPECT_EQ(question.defaultText, ShortDateText(QDate::currentDate().addDays(14)));
-
-    QStringList expected = kStart;
-    expected << QStringLiteral("status Getting list of files...")
-             << QStringLiteral("status Working...");
-    for (int i = 1; i <= 4; ++i)
-        expected << QStringLiteral("progress %1/4").arg(i);
-    expected << kCleanUp;
-    EXPECT_EQ(host.events, expected);
+    const QStringList working{u"status Getting list of files..."_s,
+                              u"status Working..."_s,
+                              u"progress 1/4"_s,
+                              u"progress 2/4"_s,
+                              u"progress 3/4"_s,
+                              u"progress 4/4"_s};
+    EXPECT_EQ(host.events, kStart + working + kCleanUp);
 
     // With subfolders, the deeper file is reached too.
-    dialogs->Queue(ShortDateText(QDate::currentDate()));
     RecordingHost again;
-    ArchiveBitHelper({lib.path() + QStringLiteral("<+>")}, QStringLiteral("*.mp3"), again);
+    Help(dialogs, {lib.path() + u"<+>"_s}, u"*.mp3"_s, again);
     EXPECT_FALSE(IsNew(deepOld));
     EXPECT_TRUE(IsNew(fresh));
 }
 
 TEST(ArchiveBitHelper, TheSuggestedDateResetsEverythingUpToToday)
 {
-    TempFolder a;
-    TempFolder b;
-    const QString first = a.Write(QStringLiteral("now.wav"), "1");
-    const QString second = Touched(b.Write(QStringLiteral("x/older.mp3"), "2"), Yesterday(9, 0));
-    const QString skipped = a.Write(QStringLiteral("song.ogg"), "3");
+    TempFolder a, b;
+    const QString first = a.Write(u"now.wav"_s, "1");
+    const QString second = Touched(b.Write(u"x/older.mp3"_s, "2"), Yesterday(9));
+    const QString skipped = a.Write(u"song.ogg"_s, "3");
 
     ScriptedDialogs dialogs;
     // Accept whatever the box suggests.
     dialogs->onRequest = [&](const DialogRequest& request) { dialogs->Queue(request.defaultText); };
     RecordingHost host;
-    ArchiveBitHelper({a.path(), b.path() + QStringLiteral("<+>")}, QStringLiteral("*.mp3,*.wav"),
-                     host);
+    ArchiveBitHelper({a.path(), b.path() + u"<+>"_s}, u"*.mp3,*.wav"_s, host);
     EXPECT_FALSE(IsNew(first)) << "a file changed just now is older than two weeks ahead";
     EXPECT_FALSE(IsNew(second));
     EXPECT_TRUE(IsNew(skipped));
-    EXPECT_EQ(host.Progress(),
-              (QStringList{QStringLiteral("0/100"), QStringLiteral("1/2"), QStringLiteral("2/2")}));
+    EXPECT_EQ(host.Progress(), (QStringList{u"0/100"_s, u"1/2"_s, u"2/2"_s}));
 }
 
 TEST(ArchiveBitHelper, NoAnswerOrNoLibrariesChangeNothing)
 {
     TempFolder lib;
-    const QString file = Touched(lib.Write(QStringLiteral("a.mp3"), "a"), Yesterday(8, 0));
+    const QString file = Touched(lib.Write(u"a.mp3"_s, "a"), Yesterday(8));
     ScriptedDialogs dialogs;
     RecordingHost host;
-
-    dialogs->Queue(QString()); // Cancel, or OK on an empty field
-    ArchiveBitHelper({lib.path()}, QStringLiteral("*.mp3"), host);
+    Help(dialogs, {lib.path()}, u"*.mp3"_s, host, QString()); // Cancel, or OK on an empty field
     EXPECT_TRUE(IsNew(file));
     EXPECT_TRUE(host.events.isEmpty()) << "pointer, status and progress are left as they were";
 
     dialogs->Queue(MsgResult::OK);
-    ArchiveBitHelper({}, QStringLiteral("*.mp3"), host);
+    ArchiveBitHelper({}, u"*.mp3"_s, host);
     ASSERT_EQ(dialogs->Requests().size(), 2);
     const DialogRequest& warning = dialogs->Requests().at(1);
     EXPECT_EQ(warning.kind, DialogRequest::Kind::Message);
-    EXPECT_EQ(warning.text, QStringLiteral("There are no libraries to search."));
+    EXPECT_EQ(warning.text, u"There are no libraries to search."_s);
     EXPECT_EQ(warning.icon, MsgIcon::Exclamation);
     EXPECT_EQ(warning.buttons, MsgButtons::OK);
-    EXPECT_EQ(warning.caption, QStringLiteral("Pendrift"));
+    EXPECT_EQ(warning.caption, u"Pendrift"_s);
     EXPECT_TRUE(host.events.isEmpty());
 
     // Libraries without a matching file end quietly after the scan.
-    dialogs->Queue(ShortDateText(QDate::currentDate()));
-    ArchiveBitHelper({lib.path(), lib / QStringLiteral("missing")}, QStringLiteral("*.flac"), host);
-    QStringList expected = kStart;
-    expected << QStringLiteral("status Getting list of files...") << kCleanUp;
-    EXPECT_EQ(host.events, expected);
+    Help(dialogs, {lib.path(), lib / u"missing"_s}, u"*.flac"_s, host);
+    EXPECT_EQ(host.events, kStart + QStringList{u"status Getting list of files..."_s} + kCleanUp);
     EXPECT_EQ(dialogs->Requests().size(), 3);
 }
 
 TEST(ArchiveBitHelper, FailuresAreReportedAndCleanedUp)
 {
     TempFolder lib;
-    const QString file = Touched(lib.Write(QStringLiteral("a.mp3"), "a"), Yesterday(8, 0));
+    const QString file = Touched(lib.Write(u"a.mp3"_s, "a"), Yesterday(8));
     ScriptedDialogs dialogs;
-
-    for (const QString& answer : {QStringLiteral("tomorrow"), QStringLiteral(" ")}) {
+    // A non-date answer is a type mismatch; a bad file-type pattern fails inside the scan.
+    const std::pair<QString, QString> cases[] = {{u"tomorrow"_s, u"*.mp3"_s},
+                                                 {u" "_s, u"*.mp3"_s},
+                                                 {ShortDateText(QDate::currentDate()), u"[z-a]"_s}};
+    for (const auto& [answer, types] : cases) {
         RecordingHost host;
         dialogs->Queue(answer);
         dialogs->Queue(MsgResult::OK);
-        ArchiveBitHelper({lib.path()}, QStringLiteral("*.mp3"), host);
+        ArchiveBitHelper({lib.path()}, types, host);
         EXPECT_TRUE(IsNew(file));
         const DialogRequest& report = dialogs->Requests().constLast();
-        EXPECT_EQ(report.text,
-                  QStringLiteral("Sorry. Operation aborted.\r\n(Error 13) Type mismatch"));
         EXPECT_EQ(report.icon, MsgIcon::Critical);
-        EXPECT_EQ(host.events, kStart + kCleanUp) << answer.toStdString();
+        EXPECT_EQ(host.events.mid(host.events.size() - 3), kCleanUp);
+        if (types == u"[z-a]"_s) {
+            EXPECT_TRUE(report.text.startsWith(kAborted + u"(Error 93)"_s));
+        } else {
+            EXPECT_EQ(report.text, kAborted + u"(Error 13) Type mismatch"_s);
+            EXPECT_EQ(host.events, kStart + kCleanUp) << answer.toStdString();
+        }
     }
-
-    // A bad file-type pattern fails inside the scan.
-    RecordingHost host;
-    dialogs->Queue(ShortDateText(QDate::currentDate()));
-    dialogs->Queue(MsgResult::OK);
-    ArchiveBitHelper({lib.path()}, QStringLiteral("[z-a]"), host);
-    EXPECT_TRUE(dialogs->Requests().constLast().text.startsWith(
-        QStringLiteral("Sorry. Operation aborted.\r\n(Error 93)")));
-    EXPECT_EQ(host.events.mid(host.events.size() - 3), kCleanUp);
 }
 
 TEST(ArchiveBitHelper, MoreThan32768FilesFailBeforeTheFirstChange)
 {
     TempFolder lib;
-    const QDateTime old = Yesterday(6, 0);
     for (int i = 0; i < 32768; ++i) {
-        QFile file(lib / QStringLiteral("f%1.mp3").arg(i));
+        QFile file(lib / u"f%1.mp3"_s.arg(i));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+        ASSERT_TRUE(file.setFileTime(Yesterday(6), QFileDevice::FileModificationTime));
     }
     ScriptedDialogs dialogs;
-    {
-        // Exactly 32,768 still works.
-        RecordingHost host;
-        dialogs->Queue(ShortDateText(QDate::currentDate()));
-        ArchiveBitHelper({lib.path()}, QStringLiteral("*.mp3"), host);
-        EXPECT_EQ(host.Progress().constLast(), QStringLiteral("32768/32768"));
-        EXPECT_FALSE(IsNew(lib / QStringLiteral("f0.mp3")));
-        EXPECT_FALSE(IsNew(lib / QStringLiteral("f32767.mp3")));
-    }
-    const QString extra = Touched(lib.Write(QStringLiteral("extra.mp3"), "x"), old);
-    RecordingHost host;
+    RecordingHost host, over;
+    Help(dialogs, {lib.path()}, u"*.mp3"_s, host); // exactly 32,768 still works
+    EXPECT_EQ(host.Progress().constLast(), u"32768/32768"_s);
+    EXPECT_FALSE(IsNew(lib / u"f0.mp3"_s));
+    EXPECT_FALSE(IsNew(lib / u"f32767.mp3"_s));
+
+    const QString extra = Touched(lib.Write(u"extra.mp3"_s, "x"), Yesterday(6));
     dialogs->Queue(ShortDateText(QDate::currentDate()));
     dialogs->Queue(MsgResult::OK);
-    ArchiveBitHelper({lib.path()}, QStringLiteral("*.mp3"), host);
+    ArchiveBitHelper({lib.path()}, u"*.mp3"_s, over);
     EXPECT_TRUE(IsNew(extra));
-    EXPECT_EQ(dialogs->Requests().constLast().text,
-              QStringLiteral("Sorry. Operation aborted.\r\n(Error 6) Overflow"));
-    EXPECT_EQ(host.Progress(), QStringList{QStringLiteral("0/100")});
-    EXPECT_EQ(host.events.mid(host.events.size() - 3), kCleanUp);
+    EXPECT_EQ(dialogs->Requests().constLast().text, kAborted + u"(Error 6) Overflow"_s);
+    EXPECT_EQ(over.Progress(), QStringList{u"0/100"_s});
+    EXPECT_EQ(over.events.mid(over.events.size() - 3), kCleanUp);
 }
 
 TEST(ArchiveBitHelper, ARunAfterwardsTakesTheResetFilesAsOld)
 {
     TempFolder root;
-    const QString lib = root.MakeFolder(QStringLiteral("lib"));
-    const QString today =
-        Touched(root.Write(QStringLiteral("lib/today.mp3"), "today"), EarlierToday());
-    Touched(root.Write(QStringLiteral("lib/one.mp3"), "one"), Yesterday(23, 59));
-    Touched(root.Write(QStringLiteral("lib/two.mp3"), "two"), Yesterday(10, 0));
-    const QString dest = root.MakeFolder(QStringLiteral("dest"));
-
+    const QString lib = root.MakeFolder(u"lib"_s), dest = root.MakeFolder(u"dest"_s);
+    const QString today = Touched(root.Write(u"lib/today.mp3"_s, "today"), kEarlierToday);
+    Touched(root.Write(u"lib/one.mp3"_s, "one"), Yesterday(23, 59));
+    Touched(root.Write(u"lib/two.mp3"_s, "two"), Yesterday(10));
     ScriptedDialogs dialogs;
-    RecordingHost helperHost;
-    dialogs->Queue(ShortDateText(QDate::currentDate()));
-    ArchiveBitHelper({lib}, QStringLiteral("*.mp3"), helperHost);
+    RecordingHost helperHost, runHost, secondRun;
+    Help(dialogs, {lib}, u"*.mp3"_s, helperHost);
 
     // Every file fits; renamed copies tell the passes apart: "A" for new files, "F" for the
     // fill with any files.
     ShuffleJob job;
     job.libraries = {lib};
-    job.fileTypes = QStringLiteral("*.mp3");
-    job.destinations = {dest + QStringLiteral(",1,100")};
+    job.fileTypes = u"*.mp3"_s;
+    job.destinations = {dest + u",1,100"_s};
     job.renameFiles = 1;
-    RecordingHost runHost;
     EXPECT_EQ(StartShuffle(job, runHost, true), ShuffleOutcome::Finished);
-    const QStringList names = QDir(dest).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(names, (QStringList{QStringLiteral("A0001.mp3"), QStringLiteral("F0001.mp3"),
-                                  QStringLiteral("F0002.mp3")}));
-    EXPECT_EQ(ReadAll(dest + QStringLiteral("/A0001.mp3")), ReadAll(today));
+    EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name),
+              (QStringList{u"A0001.mp3"_s, u"F0001.mp3"_s, u"F0002.mp3"_s}));
+    EXPECT_EQ(ReadAll(dest + u"/A0001.mp3"_s), ReadAll(today));
 
-    // After resetting everything, the first pass finds no new file at all.
-    dialogs->onRequest = [&](const DialogRequest& request) {
-        if (request.kind == DialogRequest::Kind::Input)
-            dialogs->Queue(request.defaultText);
-    };
-    ArchiveBitHelper({lib}, QStringLiteral("*.mp3"), helperHost);
+    // After resetting everything (the suggested date), the first pass finds no new file at all.
+    Help(dialogs, {lib}, u"*.mp3"_s, helperHost, ShortDateText(QDate::currentDate().addDays(14)));
     EXPECT_FALSE(IsNew(today));
-    RecordingHost secondRun;
     EXPECT_EQ(StartShuffle(job, secondRun, true), ShuffleOutcome::Finished);
     EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name),
-              (QStringList{QStringLiteral("F0001.mp3"), QStringLiteral("F0002.mp3"),
-                           QStringLiteral("F0003.mp3")}));
-    EXPECT_FALSE(secondRun.Statuses().contains(QStringLiteral("Copying new files 1...")));
+              (QStringList{u"F0001.mp3"_s, u"F0002.mp3"_s, u"F0003.mp3"_s}));
+    EXPECT_FALSE(secondRun.Statuses().contains(u"Copying new files 1..."_s));
 }

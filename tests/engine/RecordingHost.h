@@ -10,29 +10,20 @@ class RecordingHost : public ShuffleHost
 {
 public:
     void SetStatus(const QString& text) override { events << QStringLiteral("status ") + text; }
-    void ShowProgress(bool visible) override
-    {
-        events << (visible ? QStringLiteral("show progress") : QStringLiteral("hide progress"));
-    }
+    void ShowProgress(bool visible) override { Log(visible ? "show progress" : "hide progress"); }
     void SetProgress(qint32 value, qint32 maximum) override
     {
         events << QStringLiteral("progress %1/%2").arg(value).arg(maximum);
     }
-    void SetWaitCursor(bool waiting) override
-    {
-        events << (waiting ? QStringLiteral("wait cursor") : QStringLiteral("default cursor"));
-    }
-    void SetBusy(bool busy) override
-    {
-        this->busy = busy;
-        events << (busy ? QStringLiteral("busy") : QStringLiteral("idle"));
-    }
-    void ClearCancelRequest() override { events << QStringLiteral("clear cancel"); }
+    void SetWaitCursor(bool waiting) override { Log(waiting ? "wait cursor" : "default cursor"); }
+    void SetBusy(bool busy) override { Log((this->busy = busy) ? "busy" : "idle"); }
+    void ClearCancelRequest() override { Log("clear cancel"); }
     bool CheckCancel() override
     {
-        ++checks;
         if (onCheck)
-            onCheck(checks);
+            onCheck(++checks);
+        else
+            ++checks;
         return cancelAt > 0 && checks == cancelAt;
     }
 
@@ -40,10 +31,9 @@ public:
     QStringList Events(const QString& kind) const
     {
         QStringList out;
-        const QString prefix = kind + u' ';
         for (const QString& e : events)
-            if (e.startsWith(prefix))
-                out << e.mid(prefix.size());
+            if (e.startsWith(kind + u' '))
+                out << e.mid(kind.size() + 1);
         return out;
     }
     QStringList Statuses() const { return Events(QStringLiteral("status")); }
@@ -54,4 +44,7 @@ public:
     int checks = 0;
     int cancelAt = 0; // the check (counted from 1) that answers "cancel"
     std::function<void(int)> onCheck;
+
+private:
+    void Log(const char* text) { events << QString::fromUtf8(text); }
 };

@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Content that differs from file to file, so a copy under the wrong name is caught.
@@ -28,14 +30,13 @@ public:
     // A file in the library; old files have their "new" mark cleared.
     QString Add(const QString& relative, int size, bool isNew = true)
     {
-        const QString path =
-            m_root.Write(QStringLiteral("lib/") + relative, Content(relative, size));
+        const QString path = m_root.Write(u"lib/"_s + relative, Content(relative, size));
         if (!isNew)
             SetAttr(path, FileAttribute::Normal);
         m_sources.insert(QFileInfo(path).fileName(), path);
         return path;
     }
-    QString Folder() const { return m_root / QStringLiteral("lib"); }
+    QString Folder() const { return m_root / u"lib"_s; }
     // A destination folder, made.
     QString Made(const QString& name) const
     {
@@ -54,7 +55,7 @@ public:
         return job;
     }
     QString Dest(const QString& name) const { return m_root / name; }
-    QString Root() const { return m_root.path(); }
+    QByteArray Source(const QString& name) const { return ReadAll(m_sources.value(name)); }
     const QHash<QString, QString>& Sources() const { return m_sources; }
 
 private:
@@ -71,321 +72,253 @@ QStringList PlaylistLines(const QString& path)
 {
     const QByteArray bytes = ReadAll(path);
     EXPECT_TRUE(bytes.endsWith("\r\n")) << path.toStdString();
-    QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+    QStringList lines = QString::fromUtf8(bytes).split(u"\r\n"_s);
     lines.removeLast();
     return lines;
 }
 
-const QRegularExpression
-    kDoneLine(QStringLiteral("^Done in \\d+ seconds \\(Transferred \\d+ KB/s\\)$"));
+const QRegularExpression kDoneLine(u"^Done in \\d+ seconds \\(Transferred \\d+ KB/s\\)$"_s);
+const QString kReport = u"An error occurred while doing stuff.\r\n"_s;
+const QByteArray kEmptyPlaylist("#EXTM3U\r\n");
+
+// One run with its host and scripted answers.
+struct Shuffle
+{
+    explicit Shuffle(std::initializer_list<MsgResult> answers = {})
+    {
+        for (MsgResult answer : answers)
+            dialogs->Queue(answer);
+    }
+    ShuffleOutcome Go(const ShuffleJob& job, bool unattended)
+    {
+        return StartShuffle(job, host, unattended, &final);
+    }
+    bool EndedDone() const { return kDoneLine.match(host.Statuses().last()).hasMatch(); }
+    const DialogRequest& Request(int i) { return dialogs->Requests().at(i); }
+
+    RecordingHost host;
+    ScriptedDialogs dialogs;
+    QString final;
+};
 
 } // namespace
 
 TEST(ShuffleRun, TwoDestinationsNewFilesFirstThenFill)
 {
     Library lib;
-    lib.Add(QStringLiteral("new1.mp3"), 200000);
-    lib.Add(QStringLiteral("sub/new2.wma"), 200000);
-    lib.Add(QStringLiteral("old1.mp3"), 300000, false);
-    lib.Add(QStringLiteral("sub/old2.mp3"), 300000, false);
-    lib.Add(QStringLiteral("notes.txt"), 1000);
-    QDir().mkpath(lib.Dest(QStringLiteral("A")));
-    QDir().mkpath(lib.Dest(QStringLiteral("B")));
-
-    ShuffleJob job;
-    job.libraries = {lib.Folder() + QStringLiteral("<+>")};
-    job.fileTypes = QStringLiteral("*.mp3,*.wma,*.wav");
+    lib.Add(u"new1.mp3"_s, 200000);
+    lib.Add(u"sub/new2.wma"_s, 200000);
+    lib.Add(u"old1.mp3"_s, 300000, false);
+    lib.Add(u"sub/old2.mp3"_s, 300000, false);
+    lib.Add(u"notes.txt"_s, 1000);
+    const QString a = lib.Made(u"A"_s), b = lib.Made(u"B"_s);
     // A: half of 1 MB for new files takes both new ones; the fill then takes both old ones.
-    job.destinations = {lib.Dest(QStringLiteral("A")) + QStringLiteral(",1,50"),
-                        lib.Dest(QStringLiteral("B")) + QStringLiteral(",1,50")};
-    RecordingHost host;
-    ScriptedDialogs dialogs;
-    dialogs->Queue(MsgResult::No); // keep what the destinations hold
-    dialogs->Queue(MsgResult::OK); // Done!
+    ShuffleJob job = lib.Job(u"*.mp3,*.wma,*.wav"_s, {a + u",1,50"_s, b + u",1,50"_s});
+    job.libraries = {lib.Folder() + u"<+>"_s};
+    Shuffle run({MsgResult::No, MsgResult::OK}); // keep what the destinations hold; Done!
+    EXPECT_EQ(run.Go(job, false), ShuffleOutcome::Finished);
 
-    QString final;
-    EXPECT_EQ(StartShuffle(job, host, false, &final), ShuffleOutcome::Finished);
-
-    const QStringList expectedA = {QStringLiteral("new1.mp3"), QStringLiteral("new2.wma"),
-                                   QStringLiteral("old1.mp3"), QStringLiteral("old2.mp3")};
-    EXPECT_EQ(FilesIn(lib.Dest(QStringLiteral("A"))), expectedA);
+    const QStringList expectedA = {u"new1.mp3"_s, u"new2.wma"_s, u"old1.mp3"_s, u"old2.mp3"_s};
+    EXPECT_EQ(FilesIn(a), expectedA);
     for (const QString& name : expectedA)
-        EXPECT_EQ(ReadAll(lib.Dest(QStringLiteral("A/")) + name),
-                  ReadAll(lib.Sources().value(name)))
-            << name.toStdString();
-    // Every name is already in A, so B gets nothing.
-    EXPECT_TRUE(FilesIn(lib.Dest(QStringLiteral("B"))).isEmpty());
+        EXPECT_EQ(ReadAll(a + u'/' + name), lib.Source(name)) << name.toStdString();
+    EXPECT_TRUE(FilesIn(b).isEmpty()) << "every name is already in A";
 
     // The playlist keeps what the fill chose for the folder, beside it.
-    const QStringList playlistA = PlaylistLines(lib.Dest(QStringLiteral("A.m3u")));
+    const QStringList playlistA = PlaylistLines(lib.Dest(u"A.m3u"_s));
     ASSERT_EQ(playlistA.size(), 3);
-    EXPECT_EQ(playlistA.at(0), QStringLiteral("#EXTM3U"));
-    EXPECT_EQ(QSet<QString>(playlistA.begin() + 1, playlistA.end()),
-              (QSet<QString>{lib.Sources().value(QStringLiteral("old1.mp3")),
-                             lib.Sources().value(QStringLiteral("old2.mp3"))}));
-    EXPECT_EQ(ReadAll(lib.Dest(QStringLiteral("B.m3u"))), QByteArray("#EXTM3U\r\n"));
+    EXPECT_EQ(playlistA.at(0), u"#EXTM3U"_s);
+    EXPECT_EQ(
+        QSet<QString>(playlistA.begin() + 1, playlistA.end()),
+        (QSet<QString>{lib.Sources().value(u"old1.mp3"_s), lib.Sources().value(u"old2.mp3"_s)}));
+    EXPECT_EQ(ReadAll(lib.Dest(u"B.m3u"_s)), kEmptyPlaylist);
 
-    EXPECT_EQ(host.Statuses(), (QStringList{QStringLiteral("Initializing..."),
-                                            QStringLiteral("Getting list of files..."),
-                                            QStringLiteral("Scanning for new files..."),
-                                            QStringLiteral("Randomizing list..."),
-                                            QStringLiteral("Determining new files 1..."),
-                                            QStringLiteral("Copying new files 1..."),
-                                            QStringLiteral("Determining new files 2..."),
-                                            QStringLiteral("Determining dest files 1..."),
-                                            QStringLiteral("Copying dest files 1..."),
-                                            QStringLiteral("Determining dest files 2..."), final}));
-    EXPECT_TRUE(kDoneLine.match(final).hasMatch()) << final.toStdString();
-    EXPECT_EQ(host.Progress(),
-              (QStringList{QStringLiteral("0/100"), QStringLiteral("1/5"), QStringLiteral("2/5"),
-                           QStringLiteral("3/5"), QStringLiteral("4/5"), QStringLiteral("5/5")}));
-    EXPECT_EQ(host.events.first(), QStringLiteral("clear cancel"));
-    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(
+        run.host.Statuses(),
+        (QStringList{u"Initializing..."_s, u"Getting list of files..."_s,
+                     u"Scanning for new files..."_s, u"Randomizing list..."_s,
+                     u"Determining new files 1..."_s, u"Copying new files 1..."_s,
+                     u"Determining new files 2..."_s, u"Determining dest files 1..."_s,
+                     u"Copying dest files 1..."_s, u"Determining dest files 2..."_s, run.final}));
+    EXPECT_TRUE(run.EndedDone()) << run.final.toStdString();
+    EXPECT_EQ(run.host.Progress(),
+              (QStringList{u"0/100"_s, u"1/5"_s, u"2/5"_s, u"3/5"_s, u"4/5"_s, u"5/5"_s}));
+    EXPECT_EQ(run.host.events.first(), u"clear cancel"_s);
+    EXPECT_FALSE(run.host.busy);
     // One check per candidate of every step, besides those between phases.
-    EXPECT_GT(host.checks, 2 * (4 + 2) + 4);
+    EXPECT_GT(run.host.checks, 2 * (4 + 2) + 4);
 
-    ASSERT_EQ(dialogs->Requests().size(), 2);
-    const DialogRequest& empty = dialogs->Requests().at(0);
-    EXPECT_EQ(empty.text, QStringLiteral("Delete all files from destination folders first?"));
+    ASSERT_EQ(run.dialogs->Requests().size(), 2);
+    const DialogRequest& empty = run.Request(0);
+    EXPECT_EQ(empty.text, u"Delete all files from destination folders first?"_s);
     EXPECT_EQ(empty.icon, MsgIcon::Question);
     EXPECT_EQ(empty.buttons, MsgButtons::YesNo);
     EXPECT_EQ(empty.defaultButton, MsgResult::No);
-    EXPECT_EQ(dialogs->Requests().at(1).text, QStringLiteral("Done!"));
-    EXPECT_EQ(dialogs->Requests().at(1).icon, MsgIcon::None);
+    EXPECT_EQ(run.Request(1).text, u"Done!"_s);
+    EXPECT_EQ(run.Request(1).icon, MsgIcon::None);
 }
 
 TEST(ShuffleRun, BudgetsDecideAndEarlierDestinationsPickFirst)
 {
     Library lib;
     // 1 MB holds exactly one of these with the exact-fit file, or two of the others.
-    lib.Add(QStringLiteral("exact.mp3"), 1048576, false);
-    lib.Add(QStringLiteral("a.mp3"), 500000, false);
-    lib.Add(QStringLiteral("b.mp3"), 500000, false);
-    lib.Add(QStringLiteral("c.mp3"), 500000, false);
-    const QString x = lib.Dest(QStringLiteral("X"));
-    const QString y = lib.Dest(QStringLiteral("Y"));
-    const QString z = lib.Dest(QStringLiteral("Z"));
-    ShuffleJob job =
-        lib.Job(QStringLiteral("*.mp3"), {x + QStringLiteral(",1,0"), y + QStringLiteral(",1,"),
-                                          z + QStringLiteral(",1,0")});
-    RecordingHost host;
-    ScriptedDialogs dialogs;
-    dialogs->Queue(MsgResult::Yes); // create the missing folders
-    EXPECT_EQ(StartShuffle(job, host, true), ShuffleOutcome::Finished);
+    lib.Add(u"exact.mp3"_s, 1048576, false);
+    for (const QString& name : {u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s})
+        lib.Add(name, 500000, false);
+    const QString x = lib.Dest(u"X"_s), y = lib.Dest(u"Y"_s), z = lib.Dest(u"Z"_s);
+    Shuffle run({MsgResult::Yes}); // create the missing folders
+    EXPECT_EQ(run.Go(lib.Job(u"*.mp3"_s, {x + u",1,0"_s, y + u",1,"_s, z + u",1,0"_s}), true),
+              ShuffleOutcome::Finished);
 
+    // Every file went somewhere, none twice, and no destination overflowed.
     QStringList all;
-    qint64 bytes[3] = {};
-    int i = 0;
     for (const QString& dest : {x, y, z}) {
+        qint64 bytes = 0;
         for (const QString& name : FilesIn(dest)) {
             all << name;
-            bytes[i] += QFileInfo(dest + u'/' + name).size();
-            EXPECT_EQ(ReadAll(dest + u'/' + name), ReadAll(lib.Sources().value(name)));
+            bytes += QFileInfo(dest + u'/' + name).size();
+            EXPECT_EQ(ReadAll(dest + u'/' + name), lib.Source(name));
         }
-        EXPECT_LE(bytes[i], 1048576);
-        ++i;
+        EXPECT_LE(bytes, 1048576);
     }
-    // Every file went somewhere, none twice, and no destination overflowed.
     all.sort();
-    EXPECT_EQ(all, (QStringList{QStringLiteral("a.mp3"), QStringLiteral("b.mp3"),
-                                QStringLiteral("c.mp3"), QStringLiteral("exact.mp3")}));
-    EXPECT_EQ(dialogs->Requests().size(), 1);
-    EXPECT_EQ(dialogs->Requests().at(0).icon, MsgIcon::Exclamation);
+    EXPECT_EQ(all, (QStringList{u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s, u"exact.mp3"_s}));
+    EXPECT_EQ(run.dialogs->Requests().size(), 1);
+    EXPECT_EQ(run.Request(0).icon, MsgIcon::Exclamation);
 }
 
 TEST(ShuffleRun, RandomRenameNumbersEachStepAndKeepsExtensions)
 {
     Library lib;
-    lib.Add(QStringLiteral("n1.mp3"), 1000);
-    lib.Add(QStringLiteral("n2.wma"), 1000);
-    lib.Add(QStringLiteral("n3.mp3"), 1000);
-    lib.Add(QStringLiteral("o1.wma"), 1000, false);
-    lib.Add(QStringLiteral("o2.mp3"), 1000, false);
-    const QString a = lib.Made(QStringLiteral("A"));
-    ShuffleJob job = lib.Job(QStringLiteral("*.mp3,*.wma"), {a + QStringLiteral(",1,100")}, 1);
-    RecordingHost host;
-    ScriptedDialogs dialogs;
-    EXPECT_EQ(StartShuffle(job, host, true), ShuffleOutcome::Finished);
+    for (const QString& name : {u"n1.mp3"_s, u"n2.wma"_s, u"n3.mp3"_s})
+        lib.Add(name, 1000);
+    lib.Add(u"o1.wma"_s, 1000, false);
+    lib.Add(u"o2.mp3"_s, 1000, false);
+    const QString a = lib.Made(u"A"_s);
+    ShuffleJob job = lib.Job(u"*.mp3,*.wma"_s, {a + u",1,100"_s}, 1);
+    Shuffle run;
+    EXPECT_EQ(run.Go(job, true), ShuffleOutcome::Finished);
 
     const QStringList names = FilesIn(a);
-    ASSERT_EQ(names.size(), 5) << names.join(u' ').toStdString();
-    EXPECT_TRUE(names.at(0).startsWith(QStringLiteral("A0001.")));
-    EXPECT_TRUE(names.at(1).startsWith(QStringLiteral("A0002.")));
-    EXPECT_TRUE(names.at(2).startsWith(QStringLiteral("A0003.")));
-    EXPECT_TRUE(names.at(3).startsWith(QStringLiteral("F0001.")));
-    EXPECT_TRUE(names.at(4).startsWith(QStringLiteral("F0002.")));
-    // Each renamed copy is byte for byte one of the sources with the same extension.
+    QStringList stems;
     QSet<QString> matched;
+    // Each renamed copy is byte for byte one of the sources with the same extension.
     for (const QString& name : names) {
-        const QByteArray bytes = ReadAll(a + u'/' + name);
+        stems << name.left(6);
         for (auto it = lib.Sources().begin(); it != lib.Sources().end(); ++it)
-            if (ReadAll(it.value()) == bytes &&
+            if (ReadAll(it.value()) == ReadAll(a + u'/' + name) &&
                 QFileInfo(it.key()).suffix() == QFileInfo(name).suffix())
                 matched.insert(it.key());
     }
+    EXPECT_EQ(stems, (QStringList{u"A0001."_s, u"A0002."_s, u"A0003."_s, u"F0001."_s, u"F0002."_s}))
+        << names.join(u' ').toStdString();
     EXPECT_EQ(matched.size(), 5);
-    EXPECT_EQ(ReadAll(lib.Dest(QStringLiteral("A.m3u"))), QByteArray("#EXTM3U\r\n"));
-    EXPECT_TRUE(host.Statuses().contains(QStringLiteral("Renaming files...")));
+    EXPECT_EQ(ReadAll(lib.Dest(u"A.m3u"_s)), kEmptyPlaylist);
+    EXPECT_TRUE(run.host.Statuses().contains(u"Renaming files..."_s));
 
     // A destination not emptied since an earlier run still holds A0001.mp3: the rename of the
     // first file chosen for it fails, names the two files, and the finish still runs.
-    const QString c = lib.Dest(QStringLiteral("C"));
-    QDir().mkpath(c);
-    const QString leftover = c + QStringLiteral("/A0001.mp3");
+    const QString leftover = lib.Made(u"C"_s) + u"/A0001.mp3"_s;
     QFile(leftover).open(QIODevice::WriteOnly);
-    job.fileTypes = QStringLiteral("*.mp3");
-    job.destinations = {c + QStringLiteral(",1,100")};
-    RecordingHost again;
-    ScriptedDialogs more;
-    more->Queue(MsgResult::No);
-    more->Queue(MsgResult::OK);
-    more->Queue(MsgResult::OK);
-    EXPECT_EQ(StartShuffle(job, again, false), ShuffleOutcome::Failed);
-    ASSERT_EQ(more->Requests().size(), 3);
-    const QString report = more->Requests().at(1).text;
-    EXPECT_TRUE(report.startsWith(QStringLiteral(
-        "An error occurred while doing stuff.\r\n(Error 58) File already exists Naming ")))
+    job.fileTypes = u"*.mp3"_s;
+    job.destinations = {lib.Dest(u"C"_s) + u",1,100"_s};
+    Shuffle again({MsgResult::No, MsgResult::OK, MsgResult::OK});
+    EXPECT_EQ(again.Go(job, false), ShuffleOutcome::Failed);
+    ASSERT_EQ(again.dialogs->Requests().size(), 3);
+    const QString report = again.Request(1).text;
+    EXPECT_TRUE(report.startsWith(kReport + u"(Error 58) File already exists Naming "_s))
         << report.toStdString();
-    EXPECT_TRUE(report.endsWith(QStringLiteral(" to ") + leftover)) << report.toStdString();
+    EXPECT_TRUE(report.endsWith(u" to "_s + leftover)) << report.toStdString();
     EXPECT_EQ(ReadAll(leftover), QByteArray());
-    EXPECT_EQ(more->Requests().at(2).text, QStringLiteral("Done!"));
-    EXPECT_TRUE(kDoneLine.match(again.Statuses().last()).hasMatch());
+    EXPECT_EQ(again.Request(2).text, u"Done!"_s);
+    EXPECT_TRUE(again.EndedDone());
 }
 
 TEST(ShuffleRun, UnattendedRunEmptiesDestinationsWithoutAsking)
 {
     Library lib;
-    lib.Add(QStringLiteral("song.mp3"), 5000);
-    const QString a = lib.Dest(QStringLiteral("A"));
-    TempFolder stale;
-    QDir().mkpath(a + QStringLiteral("/old/inner"));
-    QFile(a + QStringLiteral("/old/inner/x.mp3")).open(QIODevice::WriteOnly);
-    QFile(a + QStringLiteral("/.hidden")).open(QIODevice::WriteOnly);
-    QFile(a + QStringLiteral("/song.mp3")).open(QIODevice::WriteOnly); // would block the name
-    ShuffleJob job = lib.Job(QStringLiteral("*.mp3"), {a + QStringLiteral(",10,0")});
-    RecordingHost host;
-    ScriptedDialogs dialogs;
-    EXPECT_EQ(StartShuffle(job, host, true), ShuffleOutcome::Finished);
+    lib.Add(u"song.mp3"_s, 5000);
+    const QString a = lib.Made(u"A/old/inner"_s).chopped(10);
+    // The last one would block the name.
+    for (const QString& name : {u"/old/inner/x.mp3"_s, u"/.hidden"_s, u"/song.mp3"_s})
+        QFile(a + name).open(QIODevice::WriteOnly);
+    Shuffle run;
+    EXPECT_EQ(run.Go(lib.Job(u"*.mp3"_s, {a + u",10,0"_s}), true), ShuffleOutcome::Finished);
     EXPECT_EQ(QDir(a).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("song.mp3")});
-    EXPECT_EQ(ReadAll(a + QStringLiteral("/song.mp3")),
-              ReadAll(lib.Sources().value(QStringLiteral("song.mp3"))));
-    EXPECT_EQ(host.Statuses().at(1), QStringLiteral("Deleting dest files..."));
-    EXPECT_TRUE(dialogs->Requests().isEmpty());
+              QStringList{u"song.mp3"_s});
+    EXPECT_EQ(ReadAll(a + u"/song.mp3"_s), lib.Source(u"song.mp3"_s));
+    EXPECT_EQ(run.host.Statuses().at(1), u"Deleting dest files..."_s);
+    EXPECT_TRUE(run.dialogs->Requests().isEmpty());
 }
 
 TEST(ShuffleRun, ValidationStopsLeaveWithoutTheFinish)
 {
     Library lib;
-    lib.Add(QStringLiteral("song.mp3"), 100);
+    lib.Add(u"song.mp3"_s, 100);
+    const QString ok = lib.Made(u"ok"_s) + u",1,0"_s, folder = lib.Folder();
+    const QString folders = u"You must enter valid folders."_s;
+    const QString root = u"Cannot and will not continue! Either one of the destination folders "
+                         u"is blank or it is a ROOT path."_s;
+    const QString create = u"One or more of the destination folders doesn't exist. Create them?"_s;
     struct Case
     {
-        QStringList libraries;
-        QStringList destinations;
-        QString fileTypes;
-        QList<MsgResult> answers;
-        QString message; // empty: stops silently
+        QStringList libraries, destinations;
+        QString fileTypes, message; // the question to create folders is answered No
     };
-    const QString ok = lib.Dest(QStringLiteral("ok"));
-    QDir().mkpath(ok);
-    const QList<Case> cases = {
-        {{},
-         {ok + QStringLiteral(",1,0")},
-         {},
-         {MsgResult::OK},
-         QStringLiteral("You must enter valid folders.")},
-        {{lib.Folder()}, {}, {}, {MsgResult::OK}, QStringLiteral("You must enter valid folders.")},
-        {{lib.Folder()},
-         {ok + QStringLiteral(",1,0"), QStringLiteral(" ,1,0")},
-         {},
-         {MsgResult::OK},
-         QStringLiteral("Cannot and will not continue! Either one of the destination folders is "
-                        "blank or it is a ROOT path.")},
-        {{lib.Folder()},
-         {QStringLiteral("/dev/shm,1,0")},
-         {},
-         {MsgResult::OK},
-         QStringLiteral("Cannot and will not continue! Either one of the destination folders is "
-                        "blank or it is a ROOT path.")},
-        {{lib.Folder()},
-         {QDir::homePath() + QStringLiteral(",1,0")},
-         {},
-         {MsgResult::OK},
-         QStringLiteral("Cannot and will not continue! Either one of the destination folders is "
-                        "blank or it is a ROOT path.")},
-        {{lib.Folder()},
-         {lib.Dest(QStringLiteral("missing")) + QStringLiteral(",1,0")},
-         {},
-         {MsgResult::No},
-         QString()},
-        {{lib.Folder()},
-         {ok + QStringLiteral(",1,0")},
-         QStringLiteral("*.flac"),
-         {MsgResult::OK},
-         QStringLiteral("Nothing to do. No files were found!")},
-    };
+    const Case cases[] = {{{}, {ok}, u"*.mp3"_s, folders},
+                          {{folder}, {}, u"*.mp3"_s, folders},
+                          {{folder}, {ok, u" ,1,0"_s}, u"*.mp3"_s, root},
+                          {{folder}, {u"/dev/shm,1,0"_s}, u"*.mp3"_s, root},
+                          {{folder}, {QDir::homePath() + u",1,0"_s}, u"*.mp3"_s, root},
+                          {{folder}, {lib.Dest(u"missing"_s) + u",1,0"_s}, u"*.mp3"_s, create},
+                          {{folder}, {ok}, u"*.flac"_s, u"Nothing to do. No files were found!"_s}};
     for (const Case& c : cases) {
         ShuffleJob job;
         job.libraries = c.libraries;
         job.destinations = c.destinations;
-        job.fileTypes = c.fileTypes.isEmpty() ? QStringLiteral("*.mp3") : c.fileTypes;
-        RecordingHost host;
-        ScriptedDialogs dialogs;
-        for (MsgResult answer : c.answers)
-            dialogs->Queue(answer);
-        EXPECT_EQ(StartShuffle(job, host, true), ShuffleOutcome::Stopped)
-            << c.message.toStdString();
-        EXPECT_EQ(host.events.last(), QStringLiteral("idle"));
-        for (const QString& status : host.Statuses())
-            EXPECT_FALSE(status.startsWith(QStringLiteral("Done in")));
-        const DialogRequest& last = dialogs->Requests().last();
-        if (!c.message.isEmpty()) {
-            EXPECT_EQ(last.text, c.message);
+        job.fileTypes = c.fileTypes;
+        Shuffle run({c.message == create ? MsgResult::No : MsgResult::OK});
+        EXPECT_EQ(run.Go(job, true), ShuffleOutcome::Stopped) << c.message.toStdString();
+        EXPECT_EQ(run.host.events.last(), u"idle"_s);
+        for (const QString& status : run.host.Statuses())
+            EXPECT_FALSE(status.startsWith(u"Done in"_s));
+        const DialogRequest& last = run.dialogs->Requests().last();
+        EXPECT_EQ(last.text, c.message);
+        if (c.message != create) {
             EXPECT_EQ(last.icon, MsgIcon::Exclamation);
             EXPECT_EQ(last.buttons, MsgButtons::OK);
-        } else {
-            EXPECT_EQ(last.text, QStringLiteral("One or more of the destination folders doesn't "
-                                                "exist. Create them?"));
         }
     }
-    EXPECT_FALSE(QFileInfo::exists(lib.Dest(QStringLiteral("missing"))));
+    EXPECT_FALSE(QFileInfo::exists(lib.Dest(u"missing"_s)));
 }
 
 TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
 {
     Library lib;
     for (int i = 0; i < 6; ++i)
-        lib.Add(QStringLiteral("s%1.mp3").arg(i), 1000);
-    const QString a = lib.Dest(QStringLiteral("A"));
-    const QString b = lib.Dest(QStringLiteral("B"));
-    QDir().mkpath(a);
-    QDir().mkpath(b);
-    ShuffleJob job = lib.Job(QStringLiteral("*.mp3"),
-                             {a + QStringLiteral(",1,100"), b + QStringLiteral(",1,100")}, 1);
+        lib.Add(u"s%1.mp3"_s.arg(i), 1000);
+    const QString a = lib.Made(u"A"_s);
+    const ShuffleJob job =
+        lib.Job(u"*.mp3"_s, {a + u",1,100"_s, lib.Made(u"B"_s) + u",1,100"_s}, 1);
 
     // Checks: 4 between the validations, 1 after the scan, 1 before the new files, 1 per new
     // file, 1 after the orders, then the 6 candidates of the first destination step: cancel at
     // its last candidate.
-    RecordingHost host;
-    host.cancelAt = 4 + 1 + 1 + 6 + 1 + 6;
-    ScriptedDialogs dialogs;
-    dialogs->Queue(MsgResult::No);
-    dialogs->Queue(MsgResult::OK);
-    EXPECT_EQ(StartShuffle(job, host, false), ShuffleOutcome::Finished);
-    EXPECT_EQ(host.checks, host.cancelAt);
+    Shuffle run({MsgResult::No, MsgResult::OK});
+    run.host.cancelAt = 4 + 1 + 1 + 6 + 1 + 6;
+    EXPECT_EQ(run.Go(job, false), ShuffleOutcome::Finished);
+    EXPECT_EQ(run.host.checks, run.host.cancelAt);
     // Nothing was copied (the step ended before its copy) and nothing was renamed.
     EXPECT_TRUE(FilesIn(a).isEmpty());
-    EXPECT_EQ(host.Statuses().last().left(8), QStringLiteral("Done in "));
-    EXPECT_TRUE(kDoneLine.match(host.Statuses().last()).hasMatch());
-    EXPECT_EQ(dialogs->Requests().last().text, QStringLiteral("Done!"));
+    EXPECT_TRUE(run.EndedDone());
+    EXPECT_EQ(run.dialogs->Requests().last().text, u"Done!"_s);
     // The playlist of the interrupted step was closed with its header.
-    EXPECT_EQ(ReadAll(lib.Dest(QStringLiteral("A.m3u"))), QByteArray("#EXTM3U\r\n"));
+    EXPECT_EQ(ReadAll(lib.Dest(u"A.m3u"_s)), kEmptyPlaylist);
 
     // Cancelling after the first step's copy keeps the copies under their own names.
-    RecordingHost later;
-    later.cancelAt = host.cancelAt + 1;
-    ScriptedDialogs more;
-    EXPECT_EQ(StartShuffle(job, later, true), ShuffleOutcome::Finished);
+    Shuffle later;
+    later.host.cancelAt = run.host.cancelAt + 1;
+    EXPECT_EQ(later.Go(job, true), ShuffleOutcome::Finished);
     EXPECT_EQ(FilesIn(a).size(), 6);
     for (const QString& name : FilesIn(a))
         EXPECT_TRUE(name.startsWith(u's')) << name.toStdString();
@@ -394,93 +327,70 @@ TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
 TEST(ShuffleRun, ErrorsAreReportedAndTheFinishStillRuns)
 {
     Library lib;
-    const QString doomed = lib.Add(QStringLiteral("doomed.mp3"), 1000);
-    lib.Add(QStringLiteral("fine.mp3"), 1000);
-    const QString a = lib.Made(QStringLiteral("A"));
-    ShuffleJob job = lib.Job(QStringLiteral("*.mp3"), {a + QStringLiteral(",1,0")});
-
-    // The file disappears between the scan and the selection: its size cannot be read.
-    RecordingHost host;
-    host.onCheck = [&](int check) {
-        if (check == 9) // after the random orders, before any selection
-            QFile::remove(doomed);
-    };
-    ScriptedDialogs dialogs;
-    dialogs->Queue(MsgResult::OK);
-    EXPECT_EQ(StartShuffle(job, host, true), ShuffleOutcome::Failed);
-    ASSERT_EQ(dialogs->Requests().size(), 1);
-    EXPECT_TRUE(dialogs->Requests().at(0).text.startsWith(
-        QStringLiteral("An error occurred while doing stuff.\r\n(Error 53) ")))
-        << dialogs->Requests().at(0).text.toStdString();
-    EXPECT_EQ(dialogs->Requests().at(0).icon, MsgIcon::Critical);
-    EXPECT_TRUE(kDoneLine.match(host.Statuses().last()).hasMatch());
-
-    // 2048 MB does not fit in a 32-bit byte count.
-    lib.Add(QStringLiteral("doomed.mp3"), 1000);
-    job.destinations = {a + QStringLiteral(",2048,0")};
-    RecordingHost big;
-    ScriptedDialogs overflow;
-    overflow->Queue(MsgResult::OK);
-    EXPECT_EQ(StartShuffle(job, big, true), ShuffleOutcome::Failed);
-    ASSERT_EQ(overflow->Requests().size(), 1);
-    EXPECT_EQ(overflow->Requests().at(0).text,
-              QStringLiteral("An error occurred while doing stuff.\r\n(Error 6) Overflow"));
-    EXPECT_TRUE(kDoneLine.match(big.Statuses().last()).hasMatch());
-
-    // A folder written with a trailing separator cannot name its playlist: nothing is copied.
-    job.destinations = {a + QStringLiteral("/,1,0")};
-    RecordingHost slash;
-    ScriptedDialogs playlist;
-    playlist->Queue(MsgResult::OK);
-    EXPECT_EQ(StartShuffle(job, slash, true), ShuffleOutcome::Failed);
-    ASSERT_EQ(playlist->Requests().size(), 1);
-    EXPECT_TRUE(playlist->Requests().at(0).text.startsWith(
-        QStringLiteral("An error occurred while doing stuff.\r\n(Error 75) ")));
-    EXPECT_TRUE(FilesIn(a).isEmpty());
+    const QString a = lib.Made(u"A"_s);
+    lib.Add(u"fine.mp3"_s, 1000);
+    // A file that disappears between the scan and the selection (its size cannot be read);
+    // 2048 MB, which does not fit in a 32-bit byte count; a folder written with a trailing
+    // separator, which cannot name its playlist.
+    const std::pair<QString, QString> cases[] = {{u",1,0"_s, u"(Error 53) "_s},
+                                                 {u",2048,0"_s, u"(Error 6) Overflow"_s},
+                                                 {u"/,1,0"_s, u"(Error 75) "_s}};
+    for (const auto& [budget, error] : cases) {
+        const QString doomed = lib.Add(u"doomed.mp3"_s, 1000);
+        Shuffle run({MsgResult::OK});
+        if (budget == u",1,0"_s)
+            run.host.onCheck = [&](int check) {
+                if (check == 9) // after the random orders, before any selection
+                    QFile::remove(doomed);
+            };
+        EXPECT_EQ(run.Go(lib.Job(u"*.mp3"_s, {a + budget}), true), ShuffleOutcome::Failed);
+        ASSERT_EQ(run.dialogs->Requests().size(), 1);
+        const QString text = run.Request(0).text;
+        if (error.endsWith(u' '))
+            EXPECT_TRUE(text.startsWith(kReport + error)) << text.toStdString();
+        else
+            EXPECT_EQ(text, kReport + error);
+        EXPECT_EQ(run.Request(0).icon, MsgIcon::Critical);
+        EXPECT_TRUE(run.EndedDone());
+        EXPECT_TRUE(FilesIn(a).isEmpty());
+    }
 }
 
 TEST(Transfer, PlaylistNamesAndRenameLists)
 {
-    EXPECT_EQ(PlaylistPath(QStringLiteral("/media/stick/Music")),
-              QStringLiteral("/media/stick/Music.m3u"));
-    EXPECT_EQ(PlaylistPath(QStringLiteral("/media/Sets/Music")),
-              QStringLiteral("/media/Sets/Music.m3u"));
+    EXPECT_EQ(PlaylistPath(u"/media/stick/Music"_s), u"/media/stick/Music.m3u"_s);
+    EXPECT_EQ(PlaylistPath(u"/media/Sets/Music"_s), u"/media/Sets/Music.m3u"_s);
     bool sub = false;
-    EXPECT_EQ(LibraryEntryFolder(QStringLiteral("/m<+>"), &sub), QStringLiteral("/m"));
+    EXPECT_EQ(LibraryEntryFolder(u"/m<+>"_s, &sub), u"/m"_s);
     EXPECT_TRUE(sub);
-    EXPECT_EQ(LibraryEntryFolder(QStringLiteral("/m<+"), &sub), QStringLiteral("/m<+"));
+    EXPECT_EQ(LibraryEntryFolder(u"/m<+"_s, &sub), u"/m<+"_s);
     EXPECT_FALSE(sub);
 
     TempFolder dir;
     const QString nul(QChar(u'\0'));
-    const QString a = dir.Write(QStringLiteral("a.mp3"), "a");
-    const QString b = dir.Write(QStringLiteral("b.mp3"), "b");
-    try {
-        RenameCopiedFiles(a + nul + nul, nul);
-        FAIL() << "lists of unequal length";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 52);
-        EXPECT_EQ(e.description(), QStringLiteral("Bad file name or number"));
-    }
-    const QString a1 = dir / QStringLiteral("A0001.mp3");
-    const QString a2 = dir / QStringLiteral("A0002.mp3");
+    const QString a = dir.Write(u"a.mp3"_s, "a"), b = dir.Write(u"b.mp3"_s, "b");
+    const QString a1 = dir / u"A0001.mp3"_s, a2 = dir / u"A0002.mp3"_s;
+    const auto error = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const AppError& e) {
+            return QString::number(e.number()) + u' ' + e.description();
+        }
+        return QString();
+    };
+    EXPECT_EQ(error([&] { RenameCopiedFiles(a + nul + nul, nul); }),
+              u"52 Bad file name or number"_s)
+        << "lists of unequal length";
     RenameCopiedFiles(a + nul + b + nul + nul, a1 + nul + a2 + nul + nul);
     EXPECT_EQ(ReadAll(a1), QByteArray("a"));
     EXPECT_EQ(ReadAll(a2), QByteArray("b"));
     EXPECT_FALSE(QFileInfo::exists(a));
 
     // The second rename meets a taken name; the first one stays done.
-    const QString c = dir.Write(QStringLiteral("c.mp3"), "c");
-    const QString d = dir.Write(QStringLiteral("d.mp3"), "d");
-    const QString f1 = dir / QStringLiteral("F0001.mp3");
-    try {
-        RenameCopiedFiles(c + nul + d + nul + nul, f1 + nul + a1 + nul + nul);
-        FAIL() << "the name is taken";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 58);
-        EXPECT_EQ(e.description(),
-                  QStringLiteral("File already exists Naming ") + d + QStringLiteral(" to ") + a1);
-    }
+    const QString c = dir.Write(u"c.mp3"_s, "c"), d = dir.Write(u"d.mp3"_s, "d");
+    const QString f1 = dir / u"F0001.mp3"_s;
+    EXPECT_EQ(error([&] { RenameCopiedFiles(c + nul + d + nul + nul, f1 + nul + a1 + nul + nul); }),
+              u"58 File already exists Naming "_s + d + u" to "_s + a1);
     EXPECT_EQ(ReadAll(f1), QByteArray("c"));
     EXPECT_EQ(ReadAll(a1), QByteArray("a"));
     EXPECT_EQ(ReadAll(d), QByteArray("d"));
