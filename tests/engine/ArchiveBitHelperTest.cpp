@@ -115,7 +115,7 @@ TEST(ArchiveBitHelper, TheSuggestedDateResetsEverythingUpToToday)
     EXPECT_EQ(host.Progress(), (QStringList{u"0/100"_s, u"1/2"_s, u"2/2"_s}));
 }
 
-TEST(ArchiveBitHelper, NoAnswerOrNoLibrariesChangeNothing)
+TEST(ArchiveBitHelper, NoAnswerNoLibrariesOrFailuresChangeNothing)
 {
     TempFolder lib;
     const QString file = Touched(lib.Write(u"a.mp3"_s, "a"), Yesterday(8));
@@ -140,13 +140,7 @@ TEST(ArchiveBitHelper, NoAnswerOrNoLibrariesChangeNothing)
     Help(dialogs, {lib.path(), lib / u"missing"_s}, u"*.flac"_s, host);
     EXPECT_EQ(host.events, kStart + QStringList{u"status Getting list of files..."_s} + kCleanUp);
     EXPECT_EQ(dialogs->Requests().size(), 3);
-}
 
-TEST(ArchiveBitHelper, FailuresAreReportedAndCleanedUp)
-{
-    TempFolder lib;
-    const QString file = Touched(lib.Write(u"a.mp3"_s, "a"), Yesterday(8));
-    ScriptedDialogs dialogs;
     // A non-date answer is a type mismatch; a bad file-type pattern fails inside the scan.
     const std::pair<QString, QString> cases[] = {{u"tomorrow"_s, u"*.mp3"_s},
                                                  {u" "_s, u"*.mp3"_s},

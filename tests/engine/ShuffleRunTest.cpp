@@ -27,13 +27,16 @@ QByteArray Content(const QString& name, int size)
 class Library
 {
 public:
-    // A file in the library; old files have their "new" mark cleared.
-    QString Add(const QString& relative, int size, bool isNew = true)
+    // Files in the library; old files have their "new" mark cleared. Returns the last path.
+    QString Add(const QStringList& names, int size, bool isNew = true)
     {
-        const QString path = m_root.Write(u"lib/"_s + relative, Content(relative, size));
-        if (!isNew)
-            SetAttr(path, FileAttribute::Normal);
-        m_sources.insert(QFileInfo(path).fileName(), path);
+        QString path;
+        for (const QString& relative : names) {
+            path = m_root.Write(u"lib/"_s + relative, Content(relative, size));
+            if (!isNew)
+                SetAttr(path, FileAttribute::Normal);
+            m_sources.insert(QFileInfo(path).fileName(), path);
+        }
         return path;
     }
     QString Folder() const { return m_root / u"lib"_s; }
@@ -106,11 +109,9 @@ struct Shuffle
 TEST(ShuffleRun, TwoDestinationsNewFilesFirstThenFill)
 {
     Library lib;
-    lib.Add(u"new1.mp3"_s, 200000);
-    lib.Add(u"sub/new2.wma"_s, 200000);
-    lib.Add(u"old1.mp3"_s, 300000, false);
-    lib.Add(u"sub/old2.mp3"_s, 300000, false);
-    lib.Add(u"notes.txt"_s, 1000);
+    lib.Add({u"new1.mp3"_s, u"sub/new2.wma"_s}, 200000);
+    lib.Add({u"old1.mp3"_s, u"sub/old2.mp3"_s}, 300000, false);
+    lib.Add({u"notes.txt"_s}, 1000);
     const QString a = lib.Made(u"A"_s), b = lib.Made(u"B"_s);
     // A: half of 1 MB for new files takes both new ones; the fill then takes both old ones.
     ShuffleJob job = lib.Job(u"*.mp3,*.wma,*.wav"_s, {a + u",1,50"_s, b + u",1,50"_s});
@@ -162,9 +163,8 @@ TEST(ShuffleRun, BudgetsDecideAndEarlierDestinationsPickFirst)
 {
     Library lib;
     // 1 MB holds exactly one of these with the exact-fit file, or two of the others.
-    lib.Add(u"exact.mp3"_s, 1048576, false);
-    for (const QString& name : {u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s})
-        lib.Add(name, 500000, false);
+    lib.Add({u"exact.mp3"_s}, 1048576, false);
+    lib.Add({u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s}, 500000, false);
     const QString x = lib.Dest(u"X"_s), y = lib.Dest(u"Y"_s), z = lib.Dest(u"Z"_s);
     Shuffle run({MsgResult::Yes}); // create the missing folders
     EXPECT_EQ(run.Go(lib.Job(u"*.mp3"_s, {x + u",1,0"_s, y + u",1,"_s, z + u",1,0"_s}), true),
@@ -190,10 +190,8 @@ TEST(ShuffleRun, BudgetsDecideAndEarlierDestinationsPickFirst)
 TEST(ShuffleRun, RandomRenameNumbersEachStepAndKeepsExtensions)
 {
     Library lib;
-    for (const QString& name : {u"n1.mp3"_s, u"n2.wma"_s, u"n3.mp3"_s})
-        lib.Add(name, 1000);
-    lib.Add(u"o1.wma"_s, 1000, false);
-    lib.Add(u"o2.mp3"_s, 1000, false);
+    lib.Add({u"n1.mp3"_s, u"n2.wma"_s, u"n3.mp3"_s}, 1000);
+    lib.Add({u"o1.wma"_s, u"o2.mp3"_s}, 1000, false);
     const QString a = lib.Made(u"A"_s);
     ShuffleJob job = lib.Job(u"*.mp3,*.wma"_s, {a + u",1,100"_s}, 1);
     Shuffle run;
@@ -234,27 +232,10 @@ TEST(ShuffleRun, RandomRenameNumbersEachStepAndKeepsExtensions)
     EXPECT_TRUE(again.EndedDone());
 }
 
-TEST(ShuffleRun, UnattendedRunEmptiesDestinationsWithoutAsking)
-{
-    Library lib;
-    lib.Add(u"song.mp3"_s, 5000);
-    const QString a = lib.Made(u"A/old/inner"_s).chopped(10);
-    // The last one would block the name.
-    for (const QString& name : {u"/old/inner/x.mp3"_s, u"/.hidden"_s, u"/song.mp3"_s})
-        QFile(a + name).open(QIODevice::WriteOnly);
-    Shuffle run;
-    EXPECT_EQ(run.Go(lib.Job(u"*.mp3"_s, {a + u",10,0"_s}), true), ShuffleOutcome::Finished);
-    EXPECT_EQ(QDir(a).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{u"song.mp3"_s});
-    EXPECT_EQ(ReadAll(a + u"/song.mp3"_s), lib.Source(u"song.mp3"_s));
-    EXPECT_EQ(run.host.Statuses().at(1), u"Deleting dest files..."_s);
-    EXPECT_TRUE(run.dialogs->Requests().isEmpty());
-}
-
 TEST(ShuffleRun, ValidationStopsLeaveWithoutTheFinish)
 {
     Library lib;
-    lib.Add(u"song.mp3"_s, 100);
+    lib.Add({u"song.mp3"_s}, 100);
     const QString ok = lib.Made(u"ok"_s) + u",1,0"_s, folder = lib.Folder();
     const QString folders = u"You must enter valid folders."_s;
     const QString root = u"Cannot and will not continue! Either one of the destination folders "
@@ -295,8 +276,7 @@ TEST(ShuffleRun, ValidationStopsLeaveWithoutTheFinish)
 TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
 {
     Library lib;
-    for (int i = 0; i < 6; ++i)
-        lib.Add(u"s%1.mp3"_s.arg(i), 1000);
+    lib.Add({u"s0.mp3"_s, u"s1.mp3"_s, u"s2.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s, u"s5.mp3"_s}, 1000);
     const QString a = lib.Made(u"A"_s);
     const ShuffleJob job =
         lib.Job(u"*.mp3"_s, {a + u",1,100"_s, lib.Made(u"B"_s) + u",1,100"_s}, 1);
@@ -315,20 +295,29 @@ TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
     // The playlist of the interrupted step was closed with its header.
     EXPECT_EQ(ReadAll(lib.Dest(u"A.m3u"_s)), kEmptyPlaylist);
 
-    // Cancelling after the first step's copy keeps the copies under their own names.
+    // An unattended run empties the destinations without asking (the last file would block the
+    // name); cancelling after the first step's copy keeps the copies under their own names.
+    QDir().mkpath(a + u"/old/inner"_s);
+    for (const QString& name : {u"/old/inner/x.mp3"_s, u"/.hidden"_s, u"/s0.mp3"_s})
+        QFile(a + name).open(QIODevice::WriteOnly);
     Shuffle later;
     later.host.cancelAt = run.host.cancelAt + 1;
     EXPECT_EQ(later.Go(job, true), ShuffleOutcome::Finished);
-    EXPECT_EQ(FilesIn(a).size(), 6);
-    for (const QString& name : FilesIn(a))
+    EXPECT_EQ(later.host.Statuses().at(1), u"Deleting dest files..."_s);
+    const QStringList left =
+        QDir(a).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(left.size(), 6) << left.join(u' ').toStdString();
+    for (const QString& name : left) {
         EXPECT_TRUE(name.startsWith(u's')) << name.toStdString();
+        EXPECT_EQ(ReadAll(a + u'/' + name), lib.Source(name));
+    }
 }
 
 TEST(ShuffleRun, ErrorsAreReportedAndTheFinishStillRuns)
 {
     Library lib;
     const QString a = lib.Made(u"A"_s);
-    lib.Add(u"fine.mp3"_s, 1000);
+    lib.Add({u"fine.mp3"_s}, 1000);
     // A file that disappears between the scan and the selection (its size cannot be read);
     // 2048 MB, which does not fit in a 32-bit byte count; a folder written with a trailing
     // separator, which cannot name its playlist.
@@ -336,7 +325,7 @@ TEST(ShuffleRun, ErrorsAreReportedAndTheFinishStillRuns)
                                                  {u",2048,0"_s, u"(Error 6) Overflow"_s},
                                                  {u"/,1,0"_s, u"(Error 75) "_s}};
     for (const auto& [budget, error] : cases) {
-        const QString doomed = lib.Add(u"doomed.mp3"_s, 1000);
+        const QString doomed = lib.Add({u"doomed.mp3"_s}, 1000);
         Shuffle run({MsgResult::OK});
         if (budget == u",1,0"_s)
             run.host.onCheck = [&](int check) {
