@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Outcome
@@ -19,10 +21,9 @@ Outcome RunProgram(const QStringList& arguments, const QString& configHome)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+        env.remove(name);
+    env.insert(u"XDG_CONFIG_HOME"_s, configHome);
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(PENDRIFT_EXE), arguments);
     process.closeWriteChannel();
@@ -42,25 +43,25 @@ public:
     Job()
     {
         for (int i = 0; i < 4; ++i)
-            m_root.Write(QStringLiteral("lib/t%1.mp3").arg(i), QByteArray(2000 + i, 'm'));
-        m_root.MakeFolder(QStringLiteral("dest"));
+            m_root.Write(u"lib/t%1.mp3"_s.arg(i), QByteArray(2000 + i, 'm'));
+        m_root.MakeFolder(u"dest"_s);
     }
     QString Write(const QString& path, const QString& destination = {}) const
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         CBinaryINI document;
         document.SetFile(path);
-        const QString section = QStringLiteral("settings");
-        document.WriteValue(QStringLiteral("Library"), m_root / QStringLiteral("lib"), section);
-        document.WriteValue(
-            QStringLiteral("Destination"),
-            destination.isNull() ? Destination() + QStringLiteral(",1,0") : destination, section);
+        const QString section = u"settings"_s;
+        document.WriteValue(u"Library"_s, m_root / u"lib"_s, section);
+        document.WriteValue(u"Destination"_s,
+                            destination.isNull() ? Destination() + u",1,0"_s : destination,
+                            section);
         document.Commit();
         return path;
     }
-    QString Destination() const { return m_root / QStringLiteral("dest"); }
-    QString Config() const { return m_root / QStringLiteral("config"); }
-    QString DataFolder() const { return Config() + QStringLiteral("/Orlenna/Pendrift"); }
+    QString Destination() const { return m_root / u"dest"_s; }
+    QString Config() const { return m_root / u"config"_s; }
+    QString DataFolder() const { return Config() + u"/Orlenna/Pendrift"_s; }
     int Copied() const { return QDir(Destination()).entryList(QDir::Files).size(); }
 
 private:
@@ -69,97 +70,83 @@ private:
 
 } // namespace
 
-TEST(Program, HelpEndsAtOnceAndRepeatedSwitchesAreReported)
+// The runs whose outcome is a status and a piece of the error output.
+TEST(Program, HelpSwitchesStopsAndMissingDocuments)
 {
     Job job;
-    Outcome o = RunProgram({QStringLiteral("/a"), QStringLiteral("/?"), QStringLiteral("/f:Mix")},
-                           job.Config());
+    TempFolder elsewhere;
+    const QString path = job.Write(elsewhere / u"Job.cfg"_s);
+    const QString f = u"/f:"_s + path;
+
+    // "/?" ends at once, quietly, after making the data folder.
+    Outcome o = RunProgram({u"/a"_s, u"/?"_s, u"/f:Mix"_s}, job.Config());
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out + o.err, QString());
     EXPECT_TRUE(QDir(job.DataFolder()).exists());
 
-    o = RunProgram({QStringLiteral("/a"), QStringLiteral("/A"), QStringLiteral("/f:Mix")},
-                   job.Config());
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, QStringLiteral("Pendrift: An error ocurred while initializing.\n"
-                                    "(Error 457) This key is already associated with an "
-                                    "element of this collection\n"
-                                    "-> OK\n"));
+    // "/f" with a path, without "/a": loaded and closed, nothing copied.
+    o = RunProgram({u"/q"_s, f}, job.Config());
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(job.Copied(), 0);
+    EXPECT_TRUE(ReadAll(job.DataFolder() + u"/pendrift.ini"_s).contains(QFile::encodeName(path)));
+
+    // Repeated switch; missing document; a destination at the root of a volume (validation
+    // stop); a file that is not a settings document; an error in the middle of a run.
+    const QString foreign = elsewhere.Write(u"notes.cfg"_s, "plain text notes here");
+    struct Case
+    {
+        QStringList args;
+        QString destination, error;
+        bool done = false;
+    };
+    const Case cases[] = {
+        {{u"/a"_s, u"/A"_s, u"/f:Mix"_s},
+         {},
+         u"Pendrift: An error ocurred while initializing.\n(Error 457) This key is already "
+         "associated with an element of this collection\n-> OK\n"_s},
+        {{u"/q"_s, u"/a"_s, u"/f:Nothing"_s}, {}, u"Pendrift: File not found!\n-> OK\n"_s},
+        {{u"/q"_s, u"/a"_s, f}, u"/,1,0"_s, u"ROOT path."_s},
+        {{u"/c"_s, u"/f:"_s + foreign}, {}, u"(Error 321) Invalid file format"_s},
+        {{u"/q"_s, u"/a"_s, f}, job.Destination() + u",4096,0"_s, u"(Error 6) Overflow"_s, true},
+    };
+    for (const Case& c : cases) {
+        if (!c.destination.isEmpty())
+            job.Write(path, c.destination);
+        o = RunProgram(c.args, job.Config());
+        EXPECT_EQ(o.status, 1) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE(o.err.contains(c.error)) << o.err.toStdString();
+        EXPECT_EQ(o.out.contains(u"Done in"_s), c.done) << o.out.toStdString();
+    }
 }
 
 TEST(Program, UnattendedRunOfANameInTheDataFolder)
 {
     Job job;
-    job.Write(job.DataFolder() + QStringLiteral("/My Mix.cfg"));
-    const Outcome o = RunProgram({QStringLiteral("/q"), QStringLiteral("/a"),
-                                  QStringLiteral("/f:My"), QStringLiteral("Mix")},
-                                 job.Config());
+    job.Write(job.DataFolder() + u"/My Mix.cfg"_s);
+    const Outcome o = RunProgram({u"/q"_s, u"/a"_s, u"/f:My"_s, u"Mix"_s}, job.Config());
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_EQ(job.Copied(), 4);
     const QStringList lines = o.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines.first(), QStringLiteral("Initializing..."));
-    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Done in "))) << o.out.toStdString();
+    EXPECT_EQ(lines.first(), u"Initializing..."_s);
+    EXPECT_TRUE(lines.last().startsWith(u"Done in "_s)) << o.out.toStdString();
     // Nothing was asked: destinations are emptied without a question, no "Done!" box.
     EXPECT_EQ(o.err, QString());
     // The close sequence stored the window's place.
-    const QByteArray ini = ReadAll(job.DataFolder() + QStringLiteral("/pendrift.ini"));
+    const QByteArray ini = ReadAll(job.DataFolder() + u"/pendrift.ini"_s);
     EXPECT_TRUE(ini.contains("mainleft=")) << ini.constData();
     EXPECT_TRUE(ini.contains("RecentCfgs1=" + QFile::encodeName(job.DataFolder()) + "/My Mix.cfg"));
-}
-
-TEST(Program, PathsStopsAndMissingDocuments)
-{
-    Job job;
-    TempFolder elsewhere;
-    const QString path = job.Write(elsewhere / QStringLiteral("Job.cfg"));
-
-    // "/f" with a path, without "/a": loaded and closed, nothing copied.
-    Outcome o = RunProgram({QStringLiteral("/q"), QStringLiteral("/f:") + path}, job.Config());
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(job.Copied(), 0);
-    EXPECT_TRUE(ReadAll(job.DataFolder() + QStringLiteral("/pendrift.ini"))
-                    .contains(QFile::encodeName(path)));
-
-    // A missing document.
-    o = RunProgram({QStringLiteral("/q"), QStringLiteral("/a"), QStringLiteral("/f:Nothing")},
-                   job.Config());
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, QStringLiteral("Pendrift: File not found!\n-> OK\n"));
-
-    // A validation stop: a destination at the root of a volume.
-    job.Write(path, QStringLiteral("/,1,0"));
-    o = RunProgram({QStringLiteral("/q"), QStringLiteral("/a"), QStringLiteral("/f:") + path},
-                   job.Config());
-    EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(o.err.contains(QStringLiteral("ROOT path."))) << o.err.toStdString();
-    EXPECT_FALSE(o.out.contains(QStringLiteral("Done in")));
-
-    // A file that is not a settings document: reported, and the program ends.
-    const QString foreign = elsewhere.Write(QStringLiteral("notes.cfg"), "plain text notes here");
-    o = RunProgram({QStringLiteral("/c"), QStringLiteral("/f:") + foreign}, job.Config());
-    EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(o.err.contains(QStringLiteral("(Error 321) Invalid file format")))
-        << o.err.toStdString();
-
-    // An error in the middle of a run: the report, then the finish.
-    job.Write(path, job.Destination() + QStringLiteral(",4096,0"));
-    o = RunProgram({QStringLiteral("/q"), QStringLiteral("/a"), QStringLiteral("/f:") + path},
-                   job.Config());
-    EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(o.err.contains(QStringLiteral("(Error 6) Overflow")));
-    EXPECT_TRUE(o.out.contains(QStringLiteral("Done in")));
 }
 
 TEST(Program, CommandLinesThatNeedAWindow)
 {
     Job job;
-    for (const QStringList& args : {QStringList{}, QStringList{QStringLiteral("/a")},
-                                    QStringList{QStringLiteral("/a"), QStringLiteral("/f:Mix")},
-                                    QStringList{QStringLiteral("/home/me/Mix.cfg")}}) {
+    for (const QStringList& args :
+         {QStringList{}, QStringList{u"/a"_s}, QStringList{u"/a"_s, u"/f:Mix"_s},
+          QStringList{u"/home/me/Mix.cfg"_s}}) {
         const Outcome o = RunProgram(args, job.Config());
         EXPECT_EQ(o.status, 2) << args.join(u' ').toStdString();
-        EXPECT_TRUE(o.err.startsWith(QStringLiteral("pendrift: the window needs a display")));
-        EXPECT_TRUE(o.err.contains(QStringLiteral("/f:<file> Settings file to load\n")));
+        EXPECT_TRUE(o.err.startsWith(u"pendrift: the window needs a display"_s));
+        EXPECT_TRUE(o.err.contains(u"/f:<file> Settings file to load\n"_s));
     }
 }

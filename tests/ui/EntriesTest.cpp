@@ -6,6 +6,8 @@
 
 #include <QLocale>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A stand-in for the main window: a plain parent with the two job lists.
@@ -14,30 +16,36 @@ class EntriesTest : public ::testing::Test
 protected:
     EntriesTest()
     {
-        lstLibrary = new SortedList(&window);
-        lstLibrary->setObjectName(QStringLiteral("lstLibrary"));
-        lstDestination = new SortedList(&window);
-        lstDestination->setObjectName(QStringLiteral("lstDestination"));
+        lstLibrary->setObjectName(u"lstLibrary"_s);
+        lstDestination->setObjectName(u"lstDestination"_s);
         window.show();
     }
-
-    bool Add(EntryKind kind)
+    SortedList* List(EntryKind kind) const
     {
-        return EditEntry(&window, kind == EntryKind::Library ? lstLibrary : lstDestination, kind,
-                         true);
+        return kind == EntryKind::Library ? lstLibrary : lstDestination;
     }
-    bool Edit(EntryKind kind)
+    // Opens the entry flow with the dialog driven by act.
+    bool Run(EntryKind kind, bool add, std::function<void(frmPickFolder&)> act)
     {
-        return EditEntry(&window, kind == EntryKind::Library ? lstLibrary : lstDestination, kind,
-                         false);
+        WhenPickFolderShows(std::move(act));
+        return EditEntry(&window, List(kind), kind, add);
+    }
+    void Fill(SortedList* list, const QString& items, int selected)
+    {
+        FillList(list, items, u"|"_s);
+        list->SelectIndex(selected);
     }
 
     QWidget window;
-    SortedList* lstLibrary;
-    SortedList* lstDestination;
+    SortedList* lstLibrary = new SortedList(&window);
+    SortedList* lstDestination = new SortedList(&window);
     ScriptedDialogs dialogs;
 };
 
+QString Text(frmPickFolder& dialog, const char* field)
+{
+    return Control<QLineEdit>(dialog, field)->text();
+}
 QCheckBox* IncludeBox(frmPickFolder& dialog)
 {
     return Control<QCheckBox>(dialog, "chkIncludeSubfolders");
@@ -47,33 +55,23 @@ QCheckBox* IncludeBox(frmPickFolder& dialog)
 
 TEST_F(EntriesTest, AddLibraryStartsWithTheBrowserAndSelectsTheNewItem)
 {
-    FillList(lstLibrary, QStringLiteral("/a|/z"), QStringLiteral("|"));
-    lstLibrary->SelectIndex(1);
-    dialogs->Queue(QStringLiteral("/music/Rock"));
-    QString caption;
-    bool advancedShown = false;
-    bool sizeShown = true;
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        caption = dialog.windowTitle();
-        advancedShown = !Control<QWidget>(dialog, "cmdAdvanced")->isHidden();
-        sizeShown = dialog.OptionMaxSize();
+    Fill(lstLibrary, u"/a|/z"_s, 1);
+    dialogs->Queue(u"/music/Rock"_s);
+    EXPECT_TRUE(Run(EntryKind::Library, true, [&](frmPickFolder& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), u"New Library Entry"_s);
+        EXPECT_FALSE(Control<QWidget>(dialog, "cmdAdvanced")->isHidden());
+        EXPECT_FALSE(dialog.OptionMaxSize());
         EXPECT_TRUE(dialog.OptionIncludeSubfolders());
         EXPECT_TRUE(dialog.isModal());
         EXPECT_EQ(dialog.parentWidget(), &window);
-        EXPECT_EQ(Control<QLineEdit>(dialog, "txtFolder")->text(), QStringLiteral("/music/Rock"));
+        EXPECT_EQ(Text(dialog, "txtFolder"), u"/music/Rock"_s);
         IncludeBox(dialog)->setChecked(true);
         Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Add(EntryKind::Library));
-    EXPECT_EQ(caption, QStringLiteral("New Library Entry"));
-    EXPECT_TRUE(advancedShown);
-    EXPECT_FALSE(sizeShown);
+    }));
     ASSERT_EQ(dialogs->Requests().size(), 1);
     EXPECT_EQ(dialogs->Requests().at(0).kind, DialogRequest::Kind::Folder);
     EXPECT_EQ(dialogs->Requests().at(0).initialFolder, QString());
-    EXPECT_EQ(lstLibrary->Items(),
-              (QStringList{QStringLiteral("/a"), QStringLiteral("/music/Rock<+>"),
-                           QStringLiteral("/z")}));
+    EXPECT_EQ(lstLibrary->Items(), (QStringList{u"/a"_s, u"/music/Rock<+>"_s, u"/z"_s}));
     EXPECT_EQ(lstLibrary->SelectedIndex(), 1);
     // The dialog is gone once the flow is over.
     EXPECT_TRUE(window.findChildren<frmPickFolder*>().isEmpty());
@@ -81,36 +79,26 @@ TEST_F(EntriesTest, AddLibraryStartsWithTheBrowserAndSelectsTheNewItem)
 
 TEST_F(EntriesTest, CancelledAddsChangeNothing)
 {
-    FillList(lstLibrary, QStringLiteral("/keep"), QStringLiteral("|"));
-    lstLibrary->SelectIndex(0);
-
-    // Browser cancelled, OK on the empty folder field.
-    dialogs->Queue(QString());
-    WhenPickFolderShows([](frmPickFolder& dialog) { Click(dialog, "cmdOK"); });
-    EXPECT_FALSE(Add(EntryKind::Library));
-
-    // A folder of spaces only.
-    dialogs->Queue(QString());
-    WhenPickFolderShows([](frmPickFolder& dialog) {
-        Type(dialog, "txtFolder", QStringLiteral("   "));
-        Click(dialog, "cmdOK");
-    });
-    EXPECT_FALSE(Add(EntryKind::Library));
-
-    // A folder chosen, then Cancel.
-    dialogs->Queue(QStringLiteral("/music"));
-    WhenPickFolderShows([](frmPickFolder& dialog) { Click(dialog, "cmdCancel"); });
-    EXPECT_FALSE(Add(EntryKind::Library));
-
-    // Closed by the title bar, and by Escape.
-    dialogs->Queue(QStringLiteral("/music"));
-    WhenPickFolderShows([](frmPickFolder& dialog) { dialog.close(); });
-    EXPECT_FALSE(Add(EntryKind::Destination));
-    dialogs->Queue(QStringLiteral("/music"));
-    WhenPickFolderShows([](frmPickFolder& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    EXPECT_FALSE(Add(EntryKind::Destination));
-
-    EXPECT_EQ(lstLibrary->Items(), QStringList{QStringLiteral("/keep")});
+    Fill(lstLibrary, u"/keep"_s, 0);
+    // Browser cancelled then OK on the empty field; spaces only; Cancel; title bar; Escape.
+    const std::pair<QString, std::function<void(frmPickFolder&)>> cases[] = {
+        {QString(), [](frmPickFolder& d) { Click(d, "cmdOK"); }},
+        {QString(),
+         [](frmPickFolder& d) {
+             Type(d, "txtFolder", u"   "_s);
+             Click(d, "cmdOK");
+         }},
+        {u"/music"_s, [](frmPickFolder& d) { Click(d, "cmdCancel"); }},
+        {u"/music"_s, [](frmPickFolder& d) { d.close(); }},
+        {u"/music"_s, [](frmPickFolder& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+    };
+    for (const EntryKind kind : {EntryKind::Library, EntryKind::Destination}) {
+        for (const auto& [browsed, act] : cases) {
+            dialogs->Queue(browsed);
+            EXPECT_FALSE(Run(kind, true, act));
+        }
+    }
+    EXPECT_EQ(lstLibrary->Items(), QStringList{u"/keep"_s});
     EXPECT_EQ(lstLibrary->SelectedIndex(), 0);
     EXPECT_EQ(lstDestination->count(), 0);
     EXPECT_TRUE(window.findChildren<frmPickFolder*>().isEmpty());
@@ -118,76 +106,51 @@ TEST_F(EntriesTest, CancelledAddsChangeNothing)
 
 TEST_F(EntriesTest, EditLibraryFillsTheDialogAndKeepsThePosition)
 {
-    FillList(lstLibrary, QStringLiteral("/b/Music<+>|/c"), QStringLiteral("|"));
-    lstLibrary->SelectIndex(0);
-    bool checked = false;
-    QString folder;
-    QString caption;
-    bool advancedShown = true;
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        caption = dialog.windowTitle();
-        advancedShown = !Control<QWidget>(dialog, "cmdAdvanced")->isHidden();
-        folder = Control<QLineEdit>(dialog, "txtFolder")->text();
-        checked = IncludeBox(dialog)->isChecked();
+    Fill(lstLibrary, u"/b/Music<+>|/c"_s, 0);
+    EXPECT_TRUE(Run(EntryKind::Library, false, [&](frmPickFolder& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), u"Edit Library Entry"_s);
+        EXPECT_TRUE(Control<QWidget>(dialog, "cmdAdvanced")->isHidden());
+        EXPECT_EQ(Text(dialog, "txtFolder"), u"/b/Music"_s);
+        EXPECT_TRUE(IncludeBox(dialog)->isChecked());
         IncludeBox(dialog)->setChecked(false);
         // Sorts after /c, but an edited item stays where it is.
-        Type(dialog, "txtFolder", QStringLiteral("  /d/Music  "));
+        Type(dialog, "txtFolder", u"  /d/Music  "_s);
         Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Edit(EntryKind::Library));
+    }));
     EXPECT_TRUE(dialogs->Requests().isEmpty()) << "editing opens no browser";
-    EXPECT_EQ(caption, QStringLiteral("Edit Library Entry"));
-    EXPECT_FALSE(advancedShown);
-    EXPECT_EQ(folder, QStringLiteral("/b/Music"));
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(lstLibrary->Items(), (QStringList{QStringLiteral("/d/Music"), QStringLiteral("/c")}));
+    EXPECT_EQ(lstLibrary->Items(), (QStringList{u"/d/Music"_s, u"/c"_s}));
     EXPECT_EQ(lstLibrary->SelectedIndex(), 0);
 
     // "<+>" counts only at the very end; cancelling an edit keeps the item.
-    FillList(lstLibrary, QStringLiteral("/x<+>/y"), QStringLiteral("|"));
-    lstLibrary->SelectIndex(2);
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        folder = Control<QLineEdit>(dialog, "txtFolder")->text();
-        checked = IncludeBox(dialog)->isChecked();
+    Fill(lstLibrary, u"/x<+>/y"_s, 2);
+    EXPECT_FALSE(Run(EntryKind::Library, false, [&](frmPickFolder& dialog) {
+        EXPECT_EQ(Text(dialog, "txtFolder"), u"/x<+>/y"_s);
+        EXPECT_FALSE(IncludeBox(dialog)->isChecked());
         dialog.close();
-    });
-    EXPECT_FALSE(Edit(EntryKind::Library));
-    EXPECT_EQ(folder, QStringLiteral("/x<+>/y"));
-    EXPECT_FALSE(checked);
-    EXPECT_EQ(lstLibrary->ItemText(2), QStringLiteral("/x<+>/y"));
+    }));
+    EXPECT_EQ(lstLibrary->ItemText(2), u"/x<+>/y"_s);
 }
 
 TEST_F(EntriesTest, DestinationNumbersAreStoredAsPlainDecimals)
 {
     // Regional settings with a decimal comma must not leak into the entries.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    struct Case
-    {
-        QString size, percent, entry;
+    const QStringList cases[] = {
+        {QString(), QString(), u"/d,0,0"_s}, {u"12.5"_s, u"50"_s, u"/d,12.5,50"_s},
+        {u"abc"_s, u"150"_s, u"/d,0,150"_s}, {u" 650 MB"_s, u"33.30%"_s, u"/d,650,33.3"_s},
+        {u"12,5"_s, u"-5"_s, u"/d,12,-5"_s}, {u"007"_s, u".5"_s, u"/d,7,0.5"_s},
     };
-    const QList<Case> cases = {
-        {QString(), QString(), QStringLiteral("/d,0,0")},
-        {QStringLiteral("12.5"), QStringLiteral("50"), QStringLiteral("/d,12.5,50")},
-        {QStringLiteral("abc"), QStringLiteral("150"), QStringLiteral("/d,0,150")},
-        {QStringLiteral(" 650 MB"), QStringLiteral("33.30%"), QStringLiteral("/d,650,33.3")},
-        {QStringLiteral("12,5"), QStringLiteral("-5"), QStringLiteral("/d,12,-5")},
-        {QStringLiteral("007"), QStringLiteral(".5"), QStringLiteral("/d,7,0.5")},
-    };
-    for (const Case& c : cases) {
+    for (const QStringList& c : cases) {
         lstDestination->clear();
-        dialogs->Queue(QStringLiteral("/d"));
-        bool includeShown = true;
-        WhenPickFolderShows([&](frmPickFolder& dialog) {
-            includeShown = dialog.OptionIncludeSubfolders();
-            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Dest Entry"));
-            Type(dialog, "txtDestinationSize", c.size);
-            Type(dialog, "txtPercNewFiles", c.percent);
+        dialogs->Queue(u"/d"_s);
+        EXPECT_TRUE(Run(EntryKind::Destination, true, [&](frmPickFolder& dialog) {
+            EXPECT_FALSE(dialog.OptionIncludeSubfolders());
+            EXPECT_EQ(dialog.windowTitle(), u"New Dest Entry"_s);
+            Type(dialog, "txtDestinationSize", c[0]);
+            Type(dialog, "txtPercNewFiles", c[1]);
             Click(dialog, "cmdOK");
-        });
-        EXPECT_TRUE(Add(EntryKind::Destination));
-        EXPECT_FALSE(includeShown);
-        EXPECT_EQ(lstDestination->Items(), QStringList{c.entry})
-            << c.size.toStdString() << " / " << c.percent.toStdString();
+        }));
+        EXPECT_EQ(lstDestination->Items(), QStringList{c[2]}) << c.join(u'/').toStdString();
         EXPECT_EQ(lstDestination->SelectedIndex(), 0);
     }
     QLocale::setDefault(QLocale::c());
@@ -195,116 +158,93 @@ TEST_F(EntriesTest, DestinationNumbersAreStoredAsPlainDecimals)
 
 TEST_F(EntriesTest, EditDestinationSplitsTheFields)
 {
-    FillList(lstDestination, QStringLiteral("/m,650|/n,100,25"), QStringLiteral("|"));
-    lstDestination->SelectIndex(0);
-    QStringList fields;
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Edit Dest Entry"));
-        fields = {Control<QLineEdit>(dialog, "txtFolder")->text(),
-                  Control<QLineEdit>(dialog, "txtDestinationSize")->text(),
-                  Control<QLineEdit>(dialog, "txtPercNewFiles")->text()};
+    Fill(lstDestination, u"/m,650|/n,100,25"_s, 0);
+    EXPECT_TRUE(Run(EntryKind::Destination, false, [&](frmPickFolder& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), u"Edit Dest Entry"_s);
+        EXPECT_EQ((QStringList{Text(dialog, "txtFolder"), Text(dialog, "txtDestinationSize"),
+                               Text(dialog, "txtPercNewFiles")}),
+                  (QStringList{u"/m"_s, u"650"_s, QString()}));
         Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Edit(EntryKind::Destination));
-    EXPECT_EQ(fields, (QStringList{QStringLiteral("/m"), QStringLiteral("650"), QString()}));
-    EXPECT_EQ(lstDestination->Items(),
-              (QStringList{QStringLiteral("/m,650,0"), QStringLiteral("/n,100,25")}));
-
+    }));
     lstDestination->SelectIndex(1);
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        Type(dialog, "txtPercNewFiles", QStringLiteral("200"));
+    EXPECT_TRUE(Run(EntryKind::Destination, false, [&](frmPickFolder& dialog) {
+        Type(dialog, "txtPercNewFiles", u"200"_s);
         Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Edit(EntryKind::Destination));
-    EXPECT_EQ(lstDestination->ItemText(1), QStringLiteral("/n,100,200"));
+    }));
+    EXPECT_EQ(lstDestination->Items(), (QStringList{u"/m,650,0"_s, u"/n,100,200"_s}));
 }
 
 TEST_F(EntriesTest, AdvancedModeAddsOneEntryPerTickedSubfolder)
 {
     TempFolder root;
-    for (const char* name : {"Jazz", "blues", "Rock", "Pop"})
-        root.MakeFolder(QString::fromLatin1(name));
-    FillList(lstLibrary, QStringLiteral("/zzz"), QStringLiteral("|"));
-    lstLibrary->SelectIndex(0);
-
+    for (const QString& name : {u"Jazz"_s, u"blues"_s, u"Rock"_s, u"Pop"_s})
+        root.MakeFolder(name);
+    Fill(lstLibrary, u"/zzz"_s, 0);
     dialogs->Queue(root.path());
-    QStringList listed;
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
+    EXPECT_TRUE(Run(EntryKind::Library, true, [&](frmPickFolder& dialog) {
         Click(dialog, "cmdAdvanced");
         auto* list = Control<QListWidget>(dialog, "lstSubfolders");
-        for (int i = 0; i < list->count(); ++i) {
-            listed << list->item(i)->text();
-            if (list->item(i)->text() != QStringLiteral("Pop"))
-                list->item(i)->setCheckState(Qt::Checked);
-        }
+        for (int i : {0, 1, 3})
+            list->item(i)->setCheckState(Qt::Checked);
+        EXPECT_EQ(list->item(2)->text(), u"Pop"_s);
         IncludeBox(dialog)->setChecked(true);
         Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Add(EntryKind::Library));
-    EXPECT_EQ(listed, (QStringList{QStringLiteral("blues"), QStringLiteral("Jazz"),
-                                   QStringLiteral("Pop"), QStringLiteral("Rock")}));
+    }));
     const QString base = root.path() + u'/';
-    EXPECT_EQ(lstLibrary->Items(),
-              (QStringList{base + QStringLiteral("blues<+>"), base + QStringLiteral("Jazz<+>"),
-                           base + QStringLiteral("Rock<+>"), QStringLiteral("/zzz")}));
+    EXPECT_EQ(lstLibrary->Items(), (QStringList{base + u"blues<+>"_s, base + u"Jazz<+>"_s,
+                                                base + u"Rock<+>"_s, u"/zzz"_s}));
     // The selection stays on the item it was on.
-    EXPECT_EQ(lstLibrary->ItemText(lstLibrary->SelectedIndex()), QStringLiteral("/zzz"));
+    EXPECT_EQ(lstLibrary->ItemText(lstLibrary->SelectedIndex()), u"/zzz"_s);
 
     // Destinations take the numbers for every ticked folder; a folder with a trailing
     // separator gets no second one.
     dialogs->Queue(base);
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        Type(dialog, "txtDestinationSize", QStringLiteral("100"));
-        Type(dialog, "txtPercNewFiles", QStringLiteral("10"));
+    EXPECT_TRUE(Run(EntryKind::Destination, true, [&](frmPickFolder& dialog) {
+        Type(dialog, "txtDestinationSize", u"100"_s);
+        Type(dialog, "txtPercNewFiles", u"10"_s);
         Click(dialog, "cmdAdvanced");
         auto* list = Control<QListWidget>(dialog, "lstSubfolders");
         list->item(1)->setCheckState(Qt::Checked);
         list->item(3)->setCheckState(Qt::Checked);
         Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Add(EntryKind::Destination));
-    EXPECT_EQ(lstDestination->Items(), (QStringList{base + QStringLiteral("Jazz,100,10"),
-                                                    base + QStringLiteral("Rock,100,10")}));
+    }));
+    EXPECT_EQ(lstDestination->Items(),
+              (QStringList{base + u"Jazz,100,10"_s, base + u"Rock,100,10"_s}));
     EXPECT_EQ(lstDestination->SelectedIndex(), -1);
 
     // Nothing ticked still counts as a change; leaving advanced mode drops the ticks and adds
     // the folder itself.
     lstDestination->clear();
-    dialogs->Queue(root.path());
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        Click(dialog, "cmdAdvanced");
-        Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Add(EntryKind::Destination));
-    EXPECT_EQ(lstDestination->count(), 0);
-    dialogs->Queue(root.path());
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
-        Click(dialog, "cmdAdvanced");
-        Control<QListWidget>(dialog, "lstSubfolders")->item(0)->setCheckState(Qt::Checked);
-        Click(dialog, "cmdAdvanced");
-        Click(dialog, "cmdOK");
-    });
-    EXPECT_TRUE(Add(EntryKind::Destination));
-    EXPECT_EQ(lstDestination->Items(), QStringList{root.path() + QStringLiteral(",0,0")});
+    for (const bool leave : {false, true}) {
+        dialogs->Queue(root.path());
+        EXPECT_TRUE(Run(EntryKind::Destination, true, [&](frmPickFolder& dialog) {
+            Click(dialog, "cmdAdvanced");
+            Control<QListWidget>(dialog, "lstSubfolders")
+                ->item(0)
+                ->setCheckState(leave ? Qt::Checked : Qt::Unchecked);
+            if (leave)
+                Click(dialog, "cmdAdvanced");
+            Click(dialog, "cmdOK");
+        }));
+        EXPECT_EQ(lstDestination->Items(),
+                  leave ? QStringList{root.path() + u",0,0"_s} : QStringList{});
+    }
 }
 
 TEST_F(EntriesTest, RemoveSelectsTheItemNowAtTheSamePlace)
 {
-    FillList(lstLibrary, QStringLiteral("a|b|c"), QStringLiteral("|"));
-    RemoveListItem(lstLibrary, 1);
-    EXPECT_EQ(lstLibrary->Items(), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
-    EXPECT_EQ(lstLibrary->SelectedIndex(), 1);
-    RemoveListItem(lstLibrary, 1); // the last one: the new last is selected
-    EXPECT_EQ(lstLibrary->Items(), QStringList{QStringLiteral("a")});
-    EXPECT_EQ(lstLibrary->SelectedIndex(), 0);
-    RemoveListItem(lstLibrary, 0);
-    EXPECT_EQ(lstLibrary->count(), 0);
-    EXPECT_EQ(lstLibrary->SelectedIndex(), -1);
+    // The one at the same place, or the new last one, or none.
+    FillList(lstLibrary, u"a|b|c"_s, u"|"_s);
+    for (const auto& [index, left, selected] :
+         {std::tuple{1, u"a|c"_s, 1}, {1, u"a"_s, 0}, {0, QString(), -1}}) {
+        RemoveListItem(lstLibrary, index);
+        EXPECT_EQ(JoinList(lstLibrary, u"|"_s), left);
+        EXPECT_EQ(lstLibrary->SelectedIndex(), selected);
+    }
     EXPECT_EQ(lstLibrary->currentRow(), -1);
-
-    FillList(lstDestination, QStringLiteral("x,1,1|y,2,2"), QStringLiteral("|"));
+    FillList(lstDestination, u"x,1,1|y,2,2"_s, u"|"_s);
     RemoveListItem(lstDestination, 0);
-    EXPECT_EQ(lstDestination->Items(), QStringList{QStringLiteral("y,2,2")});
+    EXPECT_EQ(lstDestination->Items(), QStringList{u"y,2,2"_s});
     EXPECT_EQ(lstDestination->SelectedIndex(), 0);
     EXPECT_THROW(RemoveListItem(lstDestination, 1), AppError);
     EXPECT_THROW(RemoveListItem(lstDestination, -1), AppError);
@@ -313,23 +253,20 @@ TEST_F(EntriesTest, RemoveSelectsTheItemNowAtTheSamePlace)
 
 TEST_F(EntriesTest, FillAndJoinLists)
 {
-    FillList(lstLibrary, QStringLiteral("a||b"), QStringLiteral("|"));
-    EXPECT_EQ(lstLibrary->Items(),
-              (QStringList{QString(), QStringLiteral("a"), QStringLiteral("b")}));
+    FillList(lstLibrary, u"a||b"_s, u"|"_s);
+    EXPECT_EQ(lstLibrary->Items(), (QStringList{QString(), u"a"_s, u"b"_s}));
     lstLibrary->clear();
-    FillList(lstLibrary, QStringLiteral("   "), QStringLiteral("|"));
-    FillList(lstLibrary, QString(), QStringLiteral("|"));
+    FillList(lstLibrary, u"   "_s, u"|"_s);
+    FillList(lstLibrary, QString(), u"|"_s);
     EXPECT_EQ(lstLibrary->count(), 0);
-    EXPECT_EQ(JoinList(lstLibrary, QStringLiteral("|")), QString());
+    EXPECT_EQ(JoinList(lstLibrary, u"|"_s), QString());
 
     // Sorted without regard to case; a trailing delimiter gives a last empty piece.
-    FillList(lstLibrary, QStringLiteral("b|A|c|"), QStringLiteral("|"));
-    EXPECT_EQ(JoinList(lstLibrary, QStringLiteral("|")), QStringLiteral("|A|b|c"));
-    EXPECT_EQ(JoinList(lstLibrary, QStringLiteral(" :: ")), QStringLiteral(" :: A :: b :: c"));
+    FillList(lstLibrary, u"b|A|c|"_s, u"|"_s);
+    EXPECT_EQ(JoinList(lstLibrary, u"|"_s), u"|A|b|c"_s);
+    EXPECT_EQ(JoinList(lstLibrary, u" :: "_s), u" :: A :: b :: c"_s);
 
     // A delimiter of several characters; spaces inside entries are kept.
-    lstDestination->clear();
-    FillList(lstDestination, QStringLiteral(" /my music ,1,2<>/x,0,0"), QStringLiteral("<>"));
-    EXPECT_EQ(JoinList(lstDestination, QStringLiteral("|")),
-              QStringLiteral(" /my music ,1,2|/x,0,0"));
+    FillList(lstDestination, u" /my music ,1,2<>/x,0,0"_s, u"<>"_s);
+    EXPECT_EQ(JoinList(lstDestination, u"|"_s), u" /my music ,1,2|/x,0,0"_s);
 }
