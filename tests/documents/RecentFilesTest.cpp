@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class RecentFiles : public ::testing::Test
@@ -22,20 +24,31 @@ protected:
         QFile::remove(IniPath());
         SetDataFolderSwitch(m_savedSwitch);
     }
-    static QString IniPath() { return GetDataFolder() + QStringLiteral("/pendrift.ini"); }
+    static QString IniPath() { return GetDataFolder() + u"/pendrift.ini"_s; }
 
-    static void Store(const QStringList& entries)
+    // Entries and results are written "a|b|c", one per position from the first.
+    static void Store(const QString& entries, const QString& key = u"RecentCfgs"_s)
     {
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            WritePreference(QStringLiteral("RecentCfgs") + QString::number(i + 1), entries.at(i));
+        const QStringList list = entries.split(u'|');
+        for (qsizetype i = 0; i < list.size(); ++i)
+            WritePreference(key + QString::number(i + 1), list.at(i));
     }
-    static QStringList Stored(int count = 5)
+    static QString Stored(int count = 5, const QString& key = u"RecentCfgs"_s)
     {
         QStringList entries;
         for (int i = 1; i <= count; ++i)
-            entries.append(ReadPreference(QStringLiteral("RecentCfgs") + QString::number(i),
-                                          QStringLiteral("<absent>")));
-        return entries;
+            entries << ReadPreference(key + QString::number(i), u"<absent>"_s);
+        return entries.join(u'|');
+    }
+    // Each item as its caption, marked when hidden, or when shown but disabled.
+    static QString Menu()
+    {
+        QStringList items;
+        for (const RecentMenuItem& item : BuildRecentMenu())
+            items << item.caption + (!item.visible  ? u" (hidden)"_s
+                                     : item.enabled ? QString()
+                                                    : u" (disabled)"_s);
+        return items.join(u'|');
     }
 
 private:
@@ -46,108 +59,58 @@ private:
 
 TEST_F(RecentFiles, FirstSaveOnAFreshSystem)
 {
-    auto menu = BuildRecentMenu();
-    EXPECT_EQ(menu[0].caption, u"Recent Files");
-    EXPECT_TRUE(menu[0].visible);
-    EXPECT_FALSE(menu[0].enabled);
-    for (int i = 1; i < 4; ++i) {
-        EXPECT_EQ(menu[i].caption, QString::number(i + 1));
-        EXPECT_FALSE(menu[i].visible);
-    }
-
-    AddRecentFile(QStringLiteral("/home/me/Mix.cfg"));
+    EXPECT_EQ(Menu(), u"Recent Files (disabled)|2 (hidden)|3 (hidden)|4 (hidden)"_s);
+    AddRecentFile(u"/home/me/Mix.cfg"_s);
     // Positions 2 to 4 are written, empty; position 5 never is.
     EXPECT_EQ(ReadAll(IniPath()), "[settings]\nRecentCfgs1=/home/me/Mix.cfg\nRecentCfgs2=\n"
                                   "RecentCfgs3=\nRecentCfgs4=\n");
-    menu = BuildRecentMenu();
-    EXPECT_EQ(menu[0].caption, u"&1 /home/me/Mix.cfg");
-    EXPECT_TRUE(menu[0].visible);
-    EXPECT_TRUE(menu[0].enabled);
-    EXPECT_FALSE(menu[1].visible);
+    EXPECT_EQ(Menu(), u"&1 /home/me/Mix.cfg|2 (hidden)|3 (hidden)|4 (hidden)"_s);
 }
 
 TEST_F(RecentFiles, MovesAndDropsEntries)
 {
-    Store({QStringLiteral("/a.cfg"), QStringLiteral("/b.cfg"), QStringLiteral("/c.cfg"),
-           QStringLiteral("/d.cfg")});
-    AddRecentFile(QStringLiteral("/c.cfg"));
-    EXPECT_EQ(Stored(), (QStringList{QStringLiteral("/c.cfg"), QStringLiteral("/a.cfg"),
-                                     QStringLiteral("/b.cfg"), QStringLiteral("/d.cfg"),
-                                     QStringLiteral("<absent>")}));
-
+    Store(u"/a.cfg|/b.cfg|/c.cfg|/d.cfg"_s);
+    AddRecentFile(u"/c.cfg"_s);
+    EXPECT_EQ(Stored(), u"/c.cfg|/a.cfg|/b.cfg|/d.cfg|<absent>"_s);
     // A new path pushes the fourth one off.
-    AddRecentFile(QStringLiteral("/e.cfg"));
-    EXPECT_EQ(Stored(4), (QStringList{QStringLiteral("/e.cfg"), QStringLiteral("/c.cfg"),
-                                      QStringLiteral("/a.cfg"), QStringLiteral("/b.cfg")}));
-
+    AddRecentFile(u"/e.cfg"_s);
+    EXPECT_EQ(Stored(4), u"/e.cfg|/c.cfg|/a.cfg|/b.cfg"_s);
     // The same document in another letter case or with spaces around: moved, not doubled,
     // and kept in the form given now.
-    AddRecentFile(QStringLiteral(" /A.CFG "));
-    EXPECT_EQ(Stored(4), (QStringList{QStringLiteral("/A.CFG"), QStringLiteral("/e.cfg"),
-                                      QStringLiteral("/c.cfg"), QStringLiteral("/b.cfg")}));
+    AddRecentFile(u" /A.CFG "_s);
+    EXPECT_EQ(Stored(4), u"/A.CFG|/e.cfg|/c.cfg|/b.cfg"_s);
     EXPECT_EQ(BuildRecentMenu()[0].caption, u"&1 /A.CFG");
     EXPECT_EQ(ReadAll(IniPath()).split('\n').at(1), "RecentCfgs1= /A.CFG ");
-
     // The top entry again changes nothing.
-    AddRecentFile(QStringLiteral("/A.CFG"));
-    EXPECT_EQ(Stored(4), (QStringList{QStringLiteral("/A.CFG"), QStringLiteral("/e.cfg"),
-                                      QStringLiteral("/c.cfg"), QStringLiteral("/b.cfg")}));
+    AddRecentFile(u"/A.CFG"_s);
+    EXPECT_EQ(Stored(4), u"/A.CFG|/e.cfg|/c.cfg|/b.cfg"_s);
 }
 
 TEST_F(RecentFiles, CapacityAndTheOldFifthEntry)
 {
     // Position 5 only ever counts as a match: it is never moved and never written.
-    Store({QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"), QStringLiteral("/4"),
-           QStringLiteral("/5")});
-    AddRecentFile(QStringLiteral("/2"));
-    EXPECT_EQ(Stored(),
-              (QStringList{QStringLiteral("/2"), QStringLiteral("/1"), QStringLiteral("/3"),
-                           QStringLiteral("/4"), QStringLiteral("/5")}));
-
-    AddRecentFile(QStringLiteral("/5"));
-    EXPECT_EQ(Stored(),
-              (QStringList{QStringLiteral("/5"), QStringLiteral("/2"), QStringLiteral("/1"),
-                           QStringLiteral("/3"), QStringLiteral("/5")}));
-
+    Store(u"/1|/2|/3|/4|/5"_s);
+    AddRecentFile(u"/2"_s);
+    EXPECT_EQ(Stored(), u"/2|/1|/3|/4|/5"_s);
+    AddRecentFile(u"/5"_s);
+    EXPECT_EQ(Stored(), u"/5|/2|/1|/3|/5"_s);
     // With a hand-made duplicate, the last matching position is the one dropped.
-    Store({QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("/X"), QStringLiteral("/z"),
-           QString()});
-    AddRecentFile(QStringLiteral("/x"));
-    EXPECT_EQ(Stored(4), (QStringList{QStringLiteral("/x"), QStringLiteral("/x"),
-                                      QStringLiteral("/y"), QStringLiteral("/z")}));
-
+    Store(u"/x|/y|/X|/z|"_s);
+    AddRecentFile(u"/x"_s);
+    EXPECT_EQ(Stored(4), u"/x|/x|/y|/z"_s);
     // A capacity of 3 keeps two positions, under another key.
-    AddRecentFile(QStringLiteral("p"), QStringLiteral("Other"), 3);
-    AddRecentFile(QStringLiteral("q"), QStringLiteral("Other"), 3);
-    AddRecentFile(QStringLiteral("r"), QStringLiteral("Other"), 3);
-    EXPECT_EQ(ReadPreference(QStringLiteral("Other1")), u"r");
-    EXPECT_EQ(ReadPreference(QStringLiteral("Other2")), u"q");
-    EXPECT_EQ(ReadPreference(QStringLiteral("Other3"), QStringLiteral("<absent>")), u"<absent>");
+    for (const QString& path : {u"p"_s, u"q"_s, u"r"_s})
+        AddRecentFile(path, u"Other"_s, 3);
+    EXPECT_EQ(Stored(3, u"Other"_s), u"r|q|<absent>"_s);
 }
 
 TEST_F(RecentFiles, MenuCaptions)
 {
-    const QString thirty = QStringLiteral("/home/me/Music/cfgs/Thirty.cfg");
+    const QString thirty = u"/home/me/Music/cfgs/Thirty.cfg"_s;
     ASSERT_EQ(thirty.size(), 30);
-    const QString longer = u'x' + thirty;
-    Store({thirty, longer, QStringLiteral("  /spaced.cfg  "), QStringLiteral("/four.cfg")});
-    auto menu = BuildRecentMenu();
-    EXPECT_EQ(menu[0].caption, QStringLiteral("&1 ") + thirty);
-    EXPECT_EQ(menu[1].caption, QStringLiteral("&2 ...") + thirty);
-    EXPECT_EQ(menu[2].caption, u"&3 /spaced.cfg");
-    EXPECT_EQ(menu[3].caption, u"&4 /four.cfg");
-    for (const RecentMenuItem& item : menu) {
-        EXPECT_TRUE(item.visible);
-        EXPECT_TRUE(item.enabled);
-    }
-
+    Store(thirty + u"|x"_s + thirty + u"|  /spaced.cfg  |/four.cfg"_s);
+    EXPECT_EQ(Menu(), u"&1 %1|&2 ...%1|&3 /spaced.cfg|&4 /four.cfg"_s.arg(thirty));
     // An empty position ends the list even when later ones hold paths.
-    Store({thirty, QStringLiteral("   ")});
-    menu = BuildRecentMenu();
-    EXPECT_EQ(menu[0].caption, QStringLiteral("&1 ") + thirty);
-    EXPECT_TRUE(menu[0].visible);
-    EXPECT_FALSE(menu[1].visible);
-    EXPECT_FALSE(menu[2].visible);
-    EXPECT_EQ(menu[2].caption, u"3");
-    EXPECT_FALSE(menu[3].visible);
+    Store(thirty + u"|   "_s);
+    EXPECT_EQ(Menu(), u"&1 %1|2 (hidden)|3 (hidden)|4 (hidden)"_s.arg(thirty));
 }

@@ -8,19 +8,19 @@ TEST(Windows1252, EveryByteHasACharacterAndBack)
         all.append(static_cast<char>(b));
     const QString text = DecodeWindows1252(all);
     ASSERT_EQ(text.size(), 256);
-    EXPECT_EQ(text.at(0x80), QChar(0x20AC));
-    EXPECT_EQ(text.at(0x81), QChar(0x0081));
-    EXPECT_EQ(text.at(0x8D), QChar(0x008D));
-    EXPECT_EQ(text.at(0x8F), QChar(0x008F));
-    EXPECT_EQ(text.at(0x90), QChar(0x0090));
-    EXPECT_EQ(text.at(0x9D), QChar(0x009D));
-    EXPECT_EQ(text.at(0x9F), QChar(0x0178));
-    EXPECT_EQ(text.at(0xA0), QChar(0x00A0));
-    EXPECT_EQ(text.at(0xFF), QChar(0x00FF));
+    for (auto [byte, code] : {std::pair{0x80, 0x20AC},
+                              {0x81, 0x81},
+                              {0x8D, 0x8D},
+                              {0x8F, 0x8F},
+                              {0x90, 0x90},
+                              {0x9D, 0x9D},
+                              {0x9F, 0x178},
+                              {0xA0, 0xA0},
+                              {0xFF, 0xFF}})
+        EXPECT_EQ(text.at(byte), QChar(code)) << byte;
     QByteArray back;
     ASSERT_TRUE(EncodeWindows1252(text, back));
     EXPECT_EQ(back, all);
-
     // The C1 controls the code page gives other characters, and anything past it.
     for (const char16_t code : {u'\u0080', u'\u0083', u'\u009F', u'\u0100', u'\u20AD', u'\uFFFD'})
         EXPECT_FALSE(EncodeWindows1252(QString(QChar(code)), back)) << int(code);
@@ -28,37 +28,17 @@ TEST(Windows1252, EveryByteHasACharacterAndBack)
 
 TEST(Windows1252, RecognisesOnlyWellFormedMultiByteUtf8)
 {
-    struct Case
-    {
-        QByteArray bytes;
-        bool utf8;
-    };
-    const Case cases[] = {
-        {"", false},
-        {"plain ascii", false},
-        {"\xC3\xA9", true},          // é
-        {"x\xE2\x82\xAC", true},     // €
-        {"\xF0\x9F\x8E\xB5", true},  // U+1F3B5
-        {"\xF4\x8F\xBF\xBF", true},  // U+10FFFF
-        {"\xED\x9F\xBF", true},      // U+D7FF, just below the surrogates
-        {"\xE9", false},             // é in Windows-1252
-        {"\xC3", false},             // cut short
-        {"\xC3\xA9\xC3", false},     // cut short after a good one
-        {"\xC3(", false},            // bad continuation
-        {"\xC0\x80", false},         // overlong NUL
-        {"\xC1\xBF", false},         // overlong
-        {"\xE0\x80\xAF", false},     // overlong
-        {"\xE0\xA0\x80", true},      // U+0800, the first three-byte one
-        {"\xED\xA0\x80", false},     // surrogate
-        {"\xF0\x8F\xBF\xBF", false}, // overlong
-        {"\xF4\x90\x80\x80", false}, // past U+10FFFF
-        {"\xF5\x80\x80\x80", false}, // no such lead byte
-        {"\x80", false},             // lone continuation
-        {"\xE2\x82", false},         // cut short
-        {"\xE2\x82\xAC\x80", false}, // stray continuation after a good one
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsMultiByteUtf8(c.bytes), c.utf8) << c.bytes.toHex().constData();
+    // é, €, U+1F3B5, U+10FFFF, U+D7FF (just below the surrogates), U+0800 (the first of three).
+    for (const char* good : {"\xC3\xA9", "x\xE2\x82\xAC", "\xF0\x9F\x8E\xB5", "\xF4\x8F\xBF\xBF",
+                             "\xED\x9F\xBF", "\xE0\xA0\x80"})
+        EXPECT_TRUE(IsMultiByteUtf8(good)) << QByteArray(good).toHex().constData();
+    // Plain ASCII; é in Windows-1252; cut short; bad or stray continuations; overlong forms;
+    // a surrogate; past U+10FFFF; no such lead byte.
+    for (const char* bad :
+         {"", "plain ascii", "\xE9", "\xC3", "\xC3\xA9\xC3", "\xE2\x82", "\xC3(", "\x80",
+          "\xE2\x82\xAC\x80", "\xC0\x80", "\xC1\xBF", "\xE0\x80\xAF", "\xF0\x8F\xBF\xBF",
+          "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80"})
+        EXPECT_FALSE(IsMultiByteUtf8(bad)) << QByteArray(bad).toHex().constData();
 }
 
 TEST(Windows1252, DocumentTextGivesEveryCharacterBack)
@@ -69,9 +49,8 @@ TEST(Windows1252, DocumentTextGivesEveryCharacterBack)
         if (code >= 0xD800 && code < 0xE000)
             continue;
         const QString alone(QChar(static_cast<char16_t>(code)));
-        const QString pair = QStringLiteral("\u00C3") + alone;
-        ASSERT_EQ(DecodeDocumentText(EncodeDocumentText(alone)), alone) << int(code);
-        ASSERT_EQ(DecodeDocumentText(EncodeDocumentText(pair)), pair) << int(code);
+        for (const QString& text : {alone, QStringLiteral("\u00C3") + alone})
+            ASSERT_EQ(DecodeDocumentText(EncodeDocumentText(text)), text) << int(code);
     }
     const QString astral = QStringLiteral("a\U0001F3B5b\U0010FFFF");
     EXPECT_EQ(DecodeDocumentText(EncodeDocumentText(astral)), astral);
@@ -92,22 +71,14 @@ TEST(Windows1252, NoTwoStoredStringsReadAlike)
         const QString text = DecodeDocumentText(bytes);
         return EncodeDocumentText(text) == bytes || text.toUtf8() == bytes;
     };
-    QByteArray bytes;
     for (int a = 0; a < 256; ++a) {
-        bytes = QByteArray(1, static_cast<char>(a));
-        ASSERT_TRUE(check(bytes)) << a;
-        for (int b = 0; b < 256; ++b) {
-            bytes = QByteArray(1, static_cast<char>(a)) + static_cast<char>(b);
-            ASSERT_TRUE(check(bytes)) << bytes.toHex().constData();
-        }
-    }
-    bytes = QByteArray(3, '\0');
-    for (int a = 0xE0; a <= 0xEF; ++a)
+        ASSERT_TRUE(check(QByteArray(1, static_cast<char>(a)))) << a;
         for (int b = 0; b < 256; ++b)
-            for (int c = 0; c < 256; ++c) {
-                bytes[0] = static_cast<char>(a);
-                bytes[1] = static_cast<char>(b);
-                bytes[2] = static_cast<char>(c);
+            for (int c = -1; c < (a >= 0xE0 && a <= 0xEF ? 256 : 0); ++c) {
+                QByteArray bytes = QByteArray(1, static_cast<char>(a)) + static_cast<char>(b);
+                if (c >= 0)
+                    bytes += static_cast<char>(c);
                 ASSERT_TRUE(check(bytes)) << bytes.toHex().constData();
             }
+    }
 }

@@ -5,136 +5,110 @@
 
 #include <cstdio>
 
-namespace {
-
-// Captures what a console answerer writes.
-class Capture
-{
-public:
-    Capture() : m_file(std::tmpfile()) {}
-    ~Capture() { std::fclose(m_file); }
-    std::FILE* file() { return m_file; }
-    QString Text()
-    {
-        std::fflush(m_file);
-        std::rewind(m_file);
-        QByteArray bytes;
-        char buffer[512];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
-            bytes.append(buffer, static_cast<qsizetype>(n));
-        return QString::fromLocal8Bit(bytes);
-    }
-
-private:
-    std::FILE* m_file;
-};
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 TEST(Dialogs, ConsoleAnswersWithTheDefaultButton)
 {
-    Capture out;
+    std::FILE* out = std::tmpfile();
     std::unique_ptr<DialogAnswerer> previous =
-        Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>(out.file()));
-    EXPECT_EQ(Dialogs::MsgBox(QStringLiteral("Delete all files from destination folders first?"),
+        Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>(out));
+    EXPECT_EQ(Dialogs::MsgBox(u"Delete all files from destination folders first?"_s,
                               MsgButtons::YesNo, MsgIcon::Question, {}, MsgResult::No),
               MsgResult::No);
-    EXPECT_EQ(Dialogs::MsgBox(QStringLiteral("One or more of the destination folders doesn't "
-                                             "exist. Create them?"),
-                              MsgButtons::YesNo, MsgIcon::Exclamation),
-              MsgResult::Yes);
-    EXPECT_EQ(Dialogs::MsgBox(QStringLiteral("line one\r\nline two"), MsgButtons::OK,
-                              MsgIcon::Critical, QStringLiteral("Caption")),
-              MsgResult::OK);
-    EXPECT_EQ(Dialogs::InputBox(QStringLiteral("Date?"), QStringLiteral("Helper"),
-                                QStringLiteral("1/1/2027")),
-              QString());
-    EXPECT_EQ(Dialogs::OpenFile(QStringLiteral("Open"), QStringLiteral("cfg,*.cfg"), {}, {}),
-              QString());
-    EXPECT_EQ(Dialogs::BrowseFolder(QStringLiteral("Select the folder:"), QStringLiteral("/")),
-              QString());
-    EXPECT_EQ(out.Text(), QStringLiteral(
-                              "Pendrift: Delete all files from destination folders first?\n"
-                              "-> No\n"
-                              "Pendrift: One or more of the destination folders doesn't exist. "
-                              "Create them?\n"
-                              "-> Yes\n"
-                              "Caption: line one\nline two\n"
-                              "-> OK\n"
-                              "Helper: Date?\n"
-                              "-> Cancel\n"
-                              "Open\n"
-                              "-> Cancel\n"
-                              "Pendrift: Select the folder:\n"
-                              "-> Cancel\n"));
+    EXPECT_EQ(
+        Dialogs::MsgBox(u"One or more of the destination folders doesn't exist. Create them?"_s,
+                        MsgButtons::YesNo, MsgIcon::Exclamation),
+        MsgResult::Yes);
+    EXPECT_EQ(
+        Dialogs::MsgBox(u"line one\r\nline two"_s, MsgButtons::OK, MsgIcon::Critical, u"Caption"_s),
+        MsgResult::OK);
+    EXPECT_EQ(Dialogs::InputBox(u"Date?"_s, u"Helper"_s, u"1/1/2027"_s), QString());
+    EXPECT_EQ(Dialogs::OpenFile(u"Open"_s, u"cfg,*.cfg"_s, {}, {}), QString());
+    EXPECT_EQ(Dialogs::BrowseFolder(u"Select the folder:"_s, u"/"_s), QString());
     Dialogs::SetAnswerer(std::move(previous));
+
+    std::rewind(out);
+    QByteArray bytes(4096, '\0');
+    bytes.resize(static_cast<qsizetype>(std::fread(bytes.data(), 1, 4096, out)));
+    std::fclose(out);
+    EXPECT_EQ(QString::fromLocal8Bit(bytes),
+              u"Pendrift: Delete all files from destination folders first?\n"
+              "-> No\n"
+              "Pendrift: One or more of the destination folders doesn't exist. Create them?\n"
+              "-> Yes\n"
+              "Caption: line one\nline two\n"
+              "-> OK\n"
+              "Helper: Date?\n"
+              "-> Cancel\n"
+              "Open\n"
+              "-> Cancel\n"
+              "Pendrift: Select the folder:\n"
+              "-> Cancel\n"_s);
 }
 
 TEST(Dialogs, ScriptedAnswererRecordsAndFlagsSurprises)
 {
     ScriptedDialogAnswerer script;
     script.Queue(MsgResult::Yes);
-    script.Queue(QStringLiteral("/tmp/x.cfg"));
+    script.Queue(u"/tmp/x.cfg"_s);
     int surprises = 0;
     script.onUnexpected = [&](const DialogRequest&) { ++surprises; };
     DialogRequest question;
     question.buttons = MsgButtons::YesNo;
-    EXPECT_EQ(script.Message(question), MsgResult::Yes);
     DialogRequest open;
     open.kind = DialogRequest::Kind::OpenFile;
-    EXPECT_EQ(script.Text(open), QStringLiteral("/tmp/x.cfg"));
+    EXPECT_EQ(script.Message(question), MsgResult::Yes);
+    EXPECT_EQ(script.Text(open), u"/tmp/x.cfg"_s);
     // Nothing queued: cancelling answers, and the surprise is reported.
     EXPECT_EQ(script.Message(question), MsgResult::No);
     EXPECT_EQ(script.Text(open), QString());
     EXPECT_EQ(surprises, 2);
     EXPECT_EQ(script.Requests().size(), 4);
     // A text answer is not taken for a message box.
-    script.Queue(QStringLiteral("text"));
-    DialogRequest ok;
-    EXPECT_EQ(script.Message(ok), MsgResult::OK);
+    script.Queue(u"text"_s);
+    EXPECT_EQ(script.Message(DialogRequest()), MsgResult::OK);
     EXPECT_EQ(surprises, 3);
 }
 
 TEST(ErrorReport, TwoLinesCriticalOkCaptionedPendrift)
 {
     ScriptedDialogs dialogs;
-    dialogs->Queue(MsgResult::OK);
-    dialogs->Queue(MsgResult::OK);
-    dialogs->Queue(MsgResult::OK);
-    ReportError(AppError(53), QStringLiteral("An error occurred while doing stuff."));
-    ReportError(AppError(52, QStringLiteral("No such file Naming /a/x.mp3 to /a/A0001.mp3")),
-                QString());
+    for (int i = 0; i < 3; ++i)
+        dialogs->Queue(MsgResult::OK);
+    ReportError(AppError(53), u"An error occurred while doing stuff."_s);
+    ReportError(AppError(52, u"No such file Naming /a/x.mp3 to /a/A0001.mp3"_s), QString());
     try {
         throw std::runtime_error("boom");
     } catch (...) {
-        ReportCurrentError(QStringLiteral("An error ocurred while initializing."));
+        ReportCurrentError(u"An error ocurred while initializing."_s);
     }
     const auto& r = dialogs->Requests();
     ASSERT_EQ(r.size(), 3);
-    EXPECT_EQ(r[0].text,
-              QStringLiteral("An error occurred while doing stuff.\r\n(Error 53) File not found"));
-    EXPECT_EQ(r[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(r[0].buttons, MsgButtons::OK);
-    EXPECT_EQ(r[0].caption, QStringLiteral("Pendrift"));
-    EXPECT_EQ(r[1].text, QStringLiteral("An error has occurred.\r\n(Error 52) No such file "
-                                        "Naming /a/x.mp3 to /a/A0001.mp3"));
-    EXPECT_EQ(r[2].text, QStringLiteral("An error ocurred while initializing.\r\n(Error 5) boom"));
+    EXPECT_EQ(r[0].text, u"An error occurred while doing stuff.\r\n(Error 53) File not found"_s);
+    EXPECT_EQ(
+        r[1].text,
+        u"An error has occurred.\r\n(Error 52) No such file Naming /a/x.mp3 to /a/A0001.mp3"_s);
+    EXPECT_EQ(r[2].text, u"An error ocurred while initializing.\r\n(Error 5) boom"_s);
+    for (const DialogRequest& request : r) {
+        EXPECT_EQ(request.icon, MsgIcon::Critical);
+        EXPECT_EQ(request.buttons, MsgButtons::OK);
+        EXPECT_EQ(request.caption, u"Pendrift"_s);
+    }
     // An unknown number has no description: the line ends with the space.
-    EXPECT_EQ(ErrorReportText(AppError(12345), {}),
-              QStringLiteral("An error has occurred.\r\n(Error 12345) "));
+    EXPECT_EQ(ErrorReportText(AppError(12345), {}), u"An error has occurred.\r\n(Error 12345) "_s);
 }
 
 TEST(AppError, StandardDescriptionsAndErrnoMapping)
 {
-    EXPECT_EQ(AppError(6).description(), QStringLiteral("Overflow"));
-    EXPECT_EQ(AppError(62).description(), QStringLiteral("Input past end of file"));
-    EXPECT_EQ(AppError(93).description(), QStringLiteral("Invalid pattern string"));
-    EXPECT_EQ(AppError(321).description(), QStringLiteral("Invalid file format"));
-    EXPECT_EQ(AppError(70, QStringLiteral("own")).description(), QStringLiteral("own"));
+    const std::pair<int, const char*> descriptions[] = {{6, "Overflow"},
+                                                        {62, "Input past end of file"},
+                                                        {93, "Invalid pattern string"},
+                                                        {321, "Invalid file format"}};
+    for (const auto& [number, text] : descriptions)
+        EXPECT_EQ(AppError(number).description(), QLatin1StringView(text));
+    EXPECT_EQ(AppError(70, u"own"_s).description(), u"own"_s);
     EXPECT_EQ(AppError::FromErrno(ENOENT).number(), 53);
     EXPECT_EQ(AppError::FromErrno(EACCES).number(), 70);
     EXPECT_EQ(AppError::FromErrno(EIO).number(), 75);
-    EXPECT_TRUE(AppError::FromErrno(EIO, QStringLiteral("/x")).description().startsWith(
-        QStringLiteral("/x: ")));
+    EXPECT_TRUE(AppError::FromErrno(EIO, u"/x"_s).description().startsWith(u"/x: "_s));
 }

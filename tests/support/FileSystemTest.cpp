@@ -7,22 +7,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
-#include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-// Empty when the folder's file system keeps user extended attributes, else the reason.
-std::string XattrSupportProblem(const TempFolder& folder)
-{
-    const QByteArray probe = QFile::encodeName(folder.Write(QStringLiteral("probe"), "x"));
-    if (::setxattr(probe.constData(), "user.probe", "1", 1, 0) == 0)
-        return {};
-    return std::string("no user extended attributes in the temporary folder: ") +
-           std::strerror(errno);
-}
+namespace {
 
 QByteArray MarkOf(const QString& path)
 {
@@ -32,13 +22,13 @@ QByteArray MarkOf(const QString& path)
     return n < 0 ? QByteArray() : QByteArray(value, n);
 }
 
-mode_t ModeOf(const QString& path)
+struct stat StatOf(const QString& path)
 {
     struct stat st
     {
     };
     EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    return st.st_mode & 07777;
+    return st;
 }
 
 void SetModified(const QString& path, const QDateTime& when)
@@ -48,27 +38,36 @@ void SetModified(const QString& path, const QDateTime& when)
     ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
+// A folder whose file system keeps user extended attributes, with one file "song.mp3".
+class MarkedFiles : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        song = dir.Write(u"song.mp3"_s, "abc");
+        const QByteArray probe = QFile::encodeName(dir.Write(u"probe"_s, "x"));
+        if (::setxattr(probe.constData(), "user.probe", "1", 1, 0) != 0)
+            GTEST_SKIP() << "no user extended attributes in the temporary folder: "
+                         << std::strerror(errno);
+    }
+    TempFolder dir;
+    QString song;
+};
+
 } // namespace
 
-TEST(FileSystem, ArchiveMarkFollowsTheModificationTime)
+TEST_F(MarkedFiles, ArchiveMarkFollowsTheModificationTime)
 {
-    TempFolder dir;
-    if (const std::string problem = XattrSupportProblem(dir); !problem.empty())
-        GTEST_SKIP() << problem;
-    const QString song = dir.Write(QStringLiteral("song.mp3"), "abc");
-
     EXPECT_EQ(GetAttr(song), FileAttribute::Archive) << "a file nobody has cleared is new";
-
     SetAttr(song, FileAttribute::Normal);
     EXPECT_EQ(GetAttr(song), FileAttribute::Normal);
-    struct stat st
-    {
-    };
-    ASSERT_EQ(::stat(QFile::encodeName(song).constData(), &st), 0);
-    const qint64 mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    EXPECT_EQ(MarkOf(song), QByteArray::number(mtimeNs));
+    const struct stat st = StatOf(song);
+    const QByteArray now =
+        QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+    EXPECT_EQ(MarkOf(song), now);
 
-    // A write changes the modification time and so makes the file new again.
+    // A write changes the modification time and so makes the file new again; so does a touch
+    // to a later time, even with the content unchanged.
     SetModified(song, QDateTime::currentDateTime().addSecs(-3600));
     SetAttr(song, FileAttribute::Normal);
     ASSERT_EQ(GetAttr(song), FileAttribute::Normal);
@@ -78,8 +77,6 @@ TEST(FileSystem, ArchiveMarkFollowsTheModificationTime)
         file.write("more");
     }
     EXPECT_EQ(GetAttr(song), FileAttribute::Archive);
-
-    // So does a touch to a later time, even with the content unchanged.
     SetAttr(song, FileAttribute::Normal);
     ASSERT_EQ(GetAttr(song), FileAttribute::Normal);
     SetModified(song, QDateTime::currentDateTime().addSecs(60));
@@ -90,63 +87,43 @@ TEST(FileSystem, ArchiveMarkFollowsTheModificationTime)
     SetAttr(song, FileAttribute::Archive);
     EXPECT_TRUE(MarkOf(song).isEmpty());
     EXPECT_EQ(GetAttr(song), FileAttribute::Archive);
-}
 
-TEST(FileSystem, HandWrittenMarksCountOnlyWhenTheyNameTheCurrentTime)
-{
-    TempFolder dir;
-    if (const std::string problem = XattrSupportProblem(dir); !problem.empty())
-        GTEST_SKIP() << problem;
-    const QString song = dir.Write(QStringLiteral("song.mp3"), "abc");
-    const QByteArray native = QFile::encodeName(song);
-    struct stat st
-    {
-    };
-    ASSERT_EQ(::stat(native.constData(), &st), 0);
-    const QByteArray now =
-        QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
-
-    const auto mark = [&](const QByteArray& value) {
-        ASSERT_EQ(::setxattr(native.constData(), kArchiveMarkName, value.constData(),
-                             size_t(value.size()), 0),
+    // A hand-written mark counts only when it names the current time.
+    const struct stat later = StatOf(song);
+    const QByteArray current =
+        QByteArray::number(qint64(later.st_mtim.tv_sec) * 1000000000 + later.st_mtim.tv_nsec);
+    for (const auto& [mark, attribute] :
+         {std::pair{current + "\n", FileAttribute::Normal}, // as `setfattr -v` might leave it
+          std::pair{QByteArray::number(current.toLongLong() - 1), FileAttribute::Archive},
+          std::pair{QByteArray("yesterday"), FileAttribute::Archive}}) {
+        ASSERT_EQ(::setxattr(QFile::encodeName(song).constData(), kArchiveMarkName,
+                             mark.constData(), size_t(mark.size()), 0),
                   0);
-    };
-    mark(now + "\n"); // as `setfattr -v` from a script might leave it
-    EXPECT_EQ(GetAttr(song), FileAttribute::Normal);
-    mark(QByteArray::number(now.toLongLong() - 1));
-    EXPECT_EQ(GetAttr(song), FileAttribute::Archive);
-    mark("yesterday");
-    EXPECT_EQ(GetAttr(song), FileAttribute::Archive);
+        EXPECT_EQ(GetAttr(song), attribute) << mark.constData();
+    }
 }
 
-TEST(FileSystem, ReadOnlyHiddenAndDirectoryBits)
+TEST_F(MarkedFiles, ReadOnlyHiddenAndDirectoryBits)
 {
-    TempFolder dir;
-    if (const std::string problem = XattrSupportProblem(dir); !problem.empty())
-        GTEST_SKIP() << problem;
-    const QString song = dir.Write(QStringLiteral("song.mp3"), "abc");
     ASSERT_EQ(::chmod(QFile::encodeName(song).constData(), 0444), 0);
     EXPECT_EQ(GetAttr(song), FileAttribute::ReadOnly | FileAttribute::Archive);
-
     // Normal gives the owner write permission back and touches nothing else.
     SetAttr(song, FileAttribute::Normal);
-    EXPECT_EQ(ModeOf(song), mode_t(0644));
+    EXPECT_EQ(StatOf(song).st_mode & 07777, mode_t(0644));
     EXPECT_EQ(GetAttr(song), FileAttribute::Normal);
-
     // Read-only takes every write permission away, after the mark has been written.
     ASSERT_EQ(::chmod(QFile::encodeName(song).constData(), 0666), 0);
     SetAttr(song, FileAttribute::ReadOnly);
-    EXPECT_EQ(ModeOf(song), mode_t(0444));
+    EXPECT_EQ(StatOf(song).st_mode & 07777, mode_t(0444));
     EXPECT_EQ(GetAttr(song), FileAttribute::ReadOnly);
     EXPECT_FALSE(MarkOf(song).isEmpty());
 
     // Hidden is part of the name: reported, and left alone by Normal.
-    const QString hidden = dir.Write(QStringLiteral(".hidden.mp3"), "x");
+    const QString hidden = dir.Write(u".hidden.mp3"_s, "x");
     EXPECT_EQ(GetAttr(hidden), FileAttribute::Hidden | FileAttribute::Archive);
     SetAttr(hidden, FileAttribute::Normal);
     EXPECT_EQ(GetAttr(hidden), FileAttribute::Hidden);
-
-    const QString folder = dir.MakeFolder(QStringLiteral(".config"));
+    const QString folder = dir.MakeFolder(u".config"_s);
     EXPECT_EQ(GetAttr(folder + u'/') & ~FileAttribute::Archive,
               FileAttribute::Directory | FileAttribute::Hidden);
     EXPECT_EQ(GetAttr(dir.path()) & FileAttribute::Hidden, 0) << "only the last name counts";
@@ -155,14 +132,13 @@ TEST(FileSystem, ReadOnlyHiddenAndDirectoryBits)
 TEST(FileSystem, MissingFilesAndBadArguments)
 {
     TempFolder dir;
-    const QString missing = dir / QStringLiteral("missing.mp3");
-    EXPECT_EQ(ErrorOf([&] { GetAttr(missing); }), ErrorNumber::FileNotFound);
-    EXPECT_EQ(ErrorOf([&] { SetAttr(missing, FileAttribute::Normal); }), ErrorNumber::FileNotFound);
-    EXPECT_EQ(ErrorOf([&] { FileLen(missing); }), ErrorNumber::FileNotFound);
-    EXPECT_EQ(ErrorOf([&] { FileDateTime(missing); }), ErrorNumber::FileNotFound);
-    EXPECT_EQ(ErrorOf([&] { GetAttr(QString()); }), ErrorNumber::FileNotFound);
-
-    const QString song = dir.Write(QStringLiteral("song.mp3"), "abc");
+    const QString missing = dir / u"missing.mp3"_s;
+    for (const auto& action : std::initializer_list<std::function<void()>>{
+             [&] { GetAttr(missing); }, [&] { SetAttr(missing, FileAttribute::Normal); },
+             [&] { FileLen(missing); }, [&] { FileDateTime(missing); },
+             [&] { GetAttr(QString()); }})
+        EXPECT_EQ(ErrorOf(action), ErrorNumber::FileNotFound);
+    const QString song = dir.Write(u"song.mp3"_s, "abc");
     EXPECT_EQ(ErrorOf([&] { SetAttr(song, FileAttribute::Directory); }), ErrorNumber::InvalidCall);
     EXPECT_EQ(ErrorOf([&] { SetAttr(song, -1); }), ErrorNumber::InvalidCall);
 }
@@ -170,10 +146,9 @@ TEST(FileSystem, MissingFilesAndBadArguments)
 TEST(FileSystem, ClearingWithoutUserAttributesIsAnAccessError)
 {
     // procfs keeps no user extended attributes; its files are the handiest such files.
-    const QString path = QStringLiteral("/proc/self/comm");
+    const QString path = u"/proc/self/comm"_s;
     if (::setxattr("/proc/self/comm", "user.probe", "1", 1, 0) == 0 || errno != ENOTSUP)
         GTEST_SKIP() << "procfs here accepts user attributes or refuses them differently";
-
     try {
         SetAttr(path, FileAttribute::Normal);
         FAIL() << "clearing succeeded";
@@ -186,29 +161,23 @@ TEST(FileSystem, ClearingWithoutUserAttributesIsAnAccessError)
     SetAttr(path, FileAttribute::Archive); // nothing to remove: no error
 }
 
-TEST(FileSystem, FileLenIsSigned32Bit)
+TEST(FileSystem, FileLenIsSigned32BitAndFileDateTimeIsLocal)
 {
     TempFolder dir;
-    EXPECT_EQ(FileLen(dir.Write(QStringLiteral("empty"), {})), 0);
-    EXPECT_EQ(FileLen(dir.Write(QStringLiteral("small"), QByteArray(1234, 'x'))), 1234);
+    EXPECT_EQ(FileLen(dir.Write(u"empty"_s, {})), 0);
+    EXPECT_EQ(FileLen(dir.Write(u"small"_s, QByteArray(1234, 'x'))), 1234);
     EXPECT_EQ(FileLen(dir.path()), 0);
-
     // Sparse files: the sizes cost no disk space.
-    const QString big = dir.Write(QStringLiteral("big"), {});
+    const QString big = dir.Write(u"big"_s, {});
     QFile file(big);
     ASSERT_TRUE(file.resize(Q_INT64_C(2147483647)));
     EXPECT_EQ(FileLen(big), 2147483647);
     ASSERT_TRUE(file.resize(Q_INT64_C(2147483648)));
     EXPECT_EQ(ErrorOf([&] { FileLen(big); }), ErrorNumber::Overflow);
-}
 
-TEST(FileSystem, FileDateTimeIsLocalModificationTime)
-{
-    TempFolder dir;
-    const QString song = dir.Write(QStringLiteral("song.mp3"), "abc");
     const QDateTime when(QDate(2023, 12, 31), QTime(23, 59, 30, 250));
-    SetModified(song, when);
-    const QDateTime read = FileDateTime(song);
+    SetModified(big, when);
+    const QDateTime read = FileDateTime(big);
     EXPECT_EQ(read, when);
     EXPECT_EQ(read.timeSpec(), Qt::LocalTime);
 }
@@ -216,25 +185,24 @@ TEST(FileSystem, FileDateTimeIsLocalModificationTime)
 TEST(FileSystem, FolderSizeCountsOnlyFilesDirectlyInside)
 {
     TempFolder dir;
-    dir.Write(QStringLiteral("lib/a.mp3"), QByteArray(100, 'a'));
-    dir.Write(QStringLiteral("lib/.hidden"), QByteArray(20, 'h'));
-    dir.Write(QStringLiteral("lib/empty"), {});
-    dir.Write(QStringLiteral("lib/sub/deep.mp3"), QByteArray(5000, 'd'));
-    const QString ro = dir.Write(QStringLiteral("lib/ro.wma"), QByteArray(3, 'r'));
+    dir.Write(u"lib/a.mp3"_s, QByteArray(100, 'a'));
+    dir.Write(u"lib/.hidden"_s, QByteArray(20, 'h'));
+    dir.Write(u"lib/empty"_s, {});
+    dir.Write(u"lib/sub/deep.mp3"_s, QByteArray(5000, 'd'));
+    const QString ro = dir.Write(u"lib/ro.wma"_s, QByteArray(3, 'r'));
     ASSERT_EQ(::chmod(QFile::encodeName(ro).constData(), 0444), 0);
-    ASSERT_TRUE(QFile::link(dir / QStringLiteral("lib/a.mp3"), dir / QStringLiteral("lib/link")));
-    ASSERT_TRUE(QFile::link(dir / QStringLiteral("lib/sub"), dir / QStringLiteral("lib/sublink")));
-
+    ASSERT_TRUE(QFile::link(dir / u"lib/a.mp3"_s, dir / u"lib/link"_s));
+    ASSERT_TRUE(QFile::link(dir / u"lib/sub"_s, dir / u"lib/sublink"_s));
     // The link to a file counts with its target's size; the link to a folder is a folder.
-    EXPECT_EQ(FolderSize(dir / QStringLiteral("lib")), 100 + 20 + 3 + 100);
-    EXPECT_EQ(FolderSize(QStringLiteral("  ") + dir / QStringLiteral("lib/ ")), 223);
-    EXPECT_EQ(FolderSize(dir / QStringLiteral("missing")), 0);
-    EXPECT_EQ(FolderSize(dir.MakeFolder(QStringLiteral("void"))), 0);
+    EXPECT_EQ(FolderSize(dir / u"lib"_s), 100 + 20 + 3 + 100);
+    EXPECT_EQ(FolderSize(u"  "_s + dir / u"lib/ "_s), 223);
+    EXPECT_EQ(FolderSize(dir / u"missing"_s), 0);
+    EXPECT_EQ(FolderSize(dir.MakeFolder(u"void"_s)), 0);
 
-    QFile a(dir.Write(QStringLiteral("full/a"), {}));
-    QFile b(dir.Write(QStringLiteral("full/b"), "x"));
+    QFile a(dir.Write(u"full/a"_s, {}));
+    QFile b(dir.Write(u"full/b"_s, "x"));
     ASSERT_TRUE(a.resize(Q_INT64_C(2147483646)));
-    EXPECT_EQ(FolderSize(dir / QStringLiteral("full")), 2147483647);
+    EXPECT_EQ(FolderSize(dir / u"full"_s), 2147483647);
     ASSERT_TRUE(b.resize(2));
-    EXPECT_EQ(ErrorOf([&] { FolderSize(dir / QStringLiteral("full")); }), ErrorNumber::Overflow);
+    EXPECT_EQ(ErrorOf([&] { FolderSize(dir / u"full"_s); }), ErrorNumber::Overflow);
 }

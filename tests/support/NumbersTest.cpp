@@ -1,22 +1,22 @@
-#include "AppError.h"
 #include "Numbers.h"
+#include "AppError.h"
 #include "TestSupport.h"
 
+using namespace Qt::StringLiterals;
 
 TEST(Numbers, LeadingNumberOfText)
 {
-    EXPECT_EQ(LeadingNumber(QStringLiteral("128")), 128.0);
-    EXPECT_EQ(LeadingNumber(QStringLiteral("  12.5MB")), 12.5);
-    EXPECT_EQ(LeadingNumber(QStringLiteral("-3")), -3.0);
-    EXPECT_EQ(LeadingNumber(QStringLiteral(".5")), 0.5);
-    EXPECT_EQ(LeadingNumber(QStringLiteral("abc")), 0.0);
-    EXPECT_EQ(LeadingNumber(QString()), 0.0);
-    EXPECT_EQ(LeadingNumber(QStringLiteral("12,5")), 12.0); // "." is the only decimal point
-    EXPECT_EQ(LeadingNumber(QStringLiteral("1.2.3")), 1.2);
-    EXPECT_EQ(LeadingNumber(QStringLiteral("-")), 0.0);
+    // "." is the only decimal point.
+    const std::pair<QString, double> cases[] = {
+        {u"128"_s, 128.0}, {u"  12.5MB"_s, 12.5}, {u"-3"_s, -3.0},
+        {u".5"_s, 0.5},    {u"abc"_s, 0.0},       {QString(), 0.0},
+        {u"12,5"_s, 12.0}, {u"1.2.3"_s, 1.2},     {u"-"_s, 0.0},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(LeadingNumber(text), value) << text.toStdString();
 }
 
-TEST(Numbers, RoundingHalfToEvenAndLimits)
+TEST(Numbers, RoundingHalfToEvenLimitsAndCheckedArithmetic)
 {
     EXPECT_EQ(ToInt32(2.5), 2);
     EXPECT_EQ(ToInt32(3.5), 4);
@@ -25,31 +25,25 @@ TEST(Numbers, RoundingHalfToEvenAndLimits)
     EXPECT_EQ(ToInt32(2.500001), 3);
     EXPECT_EQ(ToInt16(32767.4), 32767);
     EXPECT_EQ(ToInt16(-32768.0), -32768);
+    EXPECT_EQ(ToInt16(32766.5), 32766);
     EXPECT_EQ(ToInt32(2147483647.0), 2147483647);
     EXPECT_EQ(ToInt32(-2147483648.0), std::numeric_limits<qint32>::min());
-
-    EXPECT_EQ(ErrorOf([] { ToInt16(32767.5); }), 6); // rounds to 32768
-    EXPECT_EQ(ErrorOf([] { ToInt16(-32768.6); }), 6);
-    EXPECT_EQ(ErrorOf([] { ToInt32(2147483647.5); }), 6);
-    EXPECT_EQ(ErrorOf([] { ToInt32(std::nan("")); }), 6);
-    EXPECT_EQ(ErrorOf([] { ToInt16(32766.5); }), 0); // rounds to 32766
-}
-
-TEST(Numbers, CheckedArithmetic)
-{
     EXPECT_EQ(CheckedMul(2047, 1048576), 2146435072);
-    EXPECT_EQ(ErrorOf([] { CheckedMul(2048, 1048576); }), 6);
     EXPECT_EQ(CheckedAdd(2147483646, 1), 2147483647);
-    EXPECT_EQ(ErrorOf([] { CheckedAdd(2147483647, 1); }), 6);
-    EXPECT_EQ(ErrorOf([] { CheckedAdd(-2147483647 - 1, -1); }), 6);
+    for (const auto& overflow : std::initializer_list<std::function<void()>>{
+             [] { ToInt16(32767.5); }, // rounds to 32768
+             [] { ToInt16(-32768.6); }, [] { ToInt32(2147483647.5); },
+             [] { ToInt32(std::nan("")); }, [] { CheckedMul(2048, 1048576); },
+             [] { CheckedAdd(2147483647, 1); }, [] { CheckedAdd(-2147483647 - 1, -1); }})
+        EXPECT_EQ(ErrorOf(overflow), 6);
 }
 
 TEST(Numbers, PlainDecimalText)
 {
-    EXPECT_EQ(PlainDecimal(128), QStringLiteral("128"));
-    EXPECT_EQ(PlainDecimal(12.5), QStringLiteral("12.5"));
-    EXPECT_EQ(PlainDecimal(0.1), QStringLiteral("0.1"));
-    EXPECT_EQ(PlainDecimal(-0.0), QStringLiteral("0"));
-    EXPECT_EQ(PlainDecimal(1e21), QStringLiteral("1000000000000000000000"));
-    EXPECT_EQ(PlainDecimal(0.000001), QStringLiteral("0.000001"));
+    EXPECT_EQ(PlainDecimal(128), u"128"_s);
+    EXPECT_EQ(PlainDecimal(12.5), u"12.5"_s);
+    EXPECT_EQ(PlainDecimal(0.1), u"0.1"_s);
+    EXPECT_EQ(PlainDecimal(-0.0), u"0"_s);
+    EXPECT_EQ(PlainDecimal(1e21), u"1000000000000000000000"_s);
+    EXPECT_EQ(PlainDecimal(0.000001), u"0.000001"_s);
 }

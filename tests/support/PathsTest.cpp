@@ -1,5 +1,5 @@
-#include "AppError.h"
 #include "Paths.h"
+#include "AppError.h"
 #include "Platform.h"
 #include "TestSupport.h"
 #include "Text.h"
@@ -7,115 +7,109 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-QString Part(const QString& path, PathPart part, bool strip = true, bool forward = false)
+TEST(Paths, ParsePathParts)
 {
-    return ParsePath(path, part, strip, forward);
-}
-
-} // namespace
-
-TEST(Paths, ParsePathBackslashForm)
-{
-    const QString song = QStringLiteral("C:\\music\\rock\\song.mp3");
-    EXPECT_EQ(Part(song, PathPart::Folder), QStringLiteral("C:\\music\\rock"));
-    EXPECT_EQ(Part(song, PathPart::FileName), QStringLiteral("song.mp3"));
-    EXPECT_EQ(Part(song, PathPart::Extension), QStringLiteral("mp3"));
-    EXPECT_EQ(Part(song, PathPart::BaseName), QStringLiteral("song"));
-    EXPECT_EQ(Part(song, PathPart::ParentFolder), QStringLiteral("C:\\music"));
-    EXPECT_EQ(Part(song, PathPart::Root), QStringLiteral("C:"));
-    EXPECT_EQ(Part(song, PathPart::Root, false), QStringLiteral("C:\\"));
+    using enum PathPart;
+    struct Case
+    {
+        QString path;
+        PathPart part;
+        QString expected;
+        bool strip = true, forward = false;
+    };
+    const QString song = u"C:\\music\\rock\\song.mp3"_s;
+    const QString unc = u"\\\\server\\share\\a.txt"_s;
+    const QString fwd = u"/home/me/music/song.mp3"_s;
+    // Three characters are never stripped; a longer folder keeps its separator on request. A
+    // path ending in the separator is returned as it is, whatever the part. The network prefix is
+    // put back even in front of an empty result, and only known in its backslash form.
+    // Backslashes are ordinary characters in the forward form.
+    const Case cases[] = {{song, Folder, u"C:\\music\\rock"_s},
+                          {song, FileName, u"song.mp3"_s},
+                          {song, Extension, u"mp3"_s},
+                          {song, BaseName, u"song"_s},
+                          {song, ParentFolder, u"C:\\music"_s},
+                          {song, Root, u"C:"_s},
+                          {song, Root, u"C:\\"_s, false},
+                          {u"C:\\song.mp3"_s, Folder, u"C:\\"_s},
+                          {u"C:\\music\\song.mp3"_s, Folder, u"C:\\music\\"_s, false},
+                          {u" C:\\music\\ "_s, Extension, u"C:\\music\\"_s},
+                          {u"C:\\a\\b"_s, ParentFolder, u"C:\\"_s},
+                          {u"C:\\a"_s, ParentFolder, {}},
+                          {unc, Folder, u"\\\\server\\share"_s},
+                          {unc, Root, u"\\\\server"_s},
+                          {unc, FileName, u"a.txt"_s},
+                          {u"\\\\server"_s, Folder, u"\\\\"_s},
+                          {u"//server/share/a.txt"_s, Folder, u"//server/share"_s, true, true},
+                          {u"song"_s, Folder, {}},
+                          {u"song"_s, Extension, {}},
+                          {u"song"_s, BaseName, u"song"_s},
+                          {u"my.mix.cfg"_s, BaseName, u"my.mix"_s},
+                          {u".cfg"_s, BaseName, {}},
+                          {u".cfg"_s, Extension, u"cfg"_s},
+                          {fwd, Folder, u"/home/me/music"_s, true, true},
+                          {fwd, ParentFolder, u"/home/me"_s, true, true},
+                          {fwd, Root, {}, true, true},
+                          {u"/song.mp3"_s, Folder, u"/"_s, true, true},
+                          {u"/media/Music/foo.$$$"_s, ParentFolder, u"/media"_s, true, true},
+                          {u"/a\\b/c"_s, FileName, u"c"_s, true, true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ParsePath(c.path, c.part, c.strip, c.forward), c.expected)
+            << c.path.toStdString() << " part " << int(c.part);
+    EXPECT_EQ(ParsePath(fwd), u"/home/me/music"_s) << "the defaults are Folder, strip, forward";
     EXPECT_EQ(ParsePath(song, 6, true, false), QString());
     EXPECT_EQ(ParsePath(song, -1, true, false), QString());
-
-    // Three characters are never stripped; a longer folder keeps its separator on request.
-    EXPECT_EQ(Part(QStringLiteral("C:\\song.mp3"), PathPart::Folder), QStringLiteral("C:\\"));
-    EXPECT_EQ(Part(QStringLiteral("C:\\music\\song.mp3"), PathPart::Folder, false),
-              QStringLiteral("C:\\music\\"));
-    // A path ending in the separator is returned as it is, whatever the part.
-    EXPECT_EQ(Part(QStringLiteral(" C:\\music\\ "), PathPart::Extension),
-              QStringLiteral("C:\\music\\"));
-    EXPECT_EQ(Part(QStringLiteral("C:\\a\\b"), PathPart::ParentFolder), QStringLiteral("C:\\"));
-    EXPECT_EQ(Part(QStringLiteral("C:\\a"), PathPart::ParentFolder), QString());
-}
-
-TEST(Paths, ParsePathNetworkAndBareNames)
-{
-    const QString unc = QStringLiteral("\\\\server\\share\\a.txt");
-    EXPECT_EQ(Part(unc, PathPart::Folder), QStringLiteral("\\\\server\\share"));
-    EXPECT_EQ(Part(unc, PathPart::Root), QStringLiteral("\\\\server"));
-    EXPECT_EQ(Part(unc, PathPart::FileName), QStringLiteral("a.txt"));
-    // The prefix is put back even in front of an empty result.
-    EXPECT_EQ(Part(QStringLiteral("\\\\server"), PathPart::Folder), QStringLiteral("\\\\"));
-    // The network prefix is only known in its backslash form.
-    EXPECT_EQ(Part(QStringLiteral("//server/share/a.txt"), PathPart::Folder, true, true),
-              QStringLiteral("//server/share"));
-
-    EXPECT_EQ(Part(QStringLiteral("song"), PathPart::Folder), QString());
-    EXPECT_EQ(Part(QStringLiteral("song"), PathPart::Extension), QString());
-    EXPECT_EQ(Part(QStringLiteral("song"), PathPart::BaseName), QStringLiteral("song"));
-    EXPECT_EQ(Part(QStringLiteral("my.mix.cfg"), PathPart::BaseName), QStringLiteral("my.mix"));
-    EXPECT_EQ(Part(QStringLiteral(".cfg"), PathPart::BaseName), QString());
-    EXPECT_EQ(Part(QStringLiteral(".cfg"), PathPart::Extension), QStringLiteral("cfg"));
-}
-
-TEST(Paths, ParsePathForwardSlashForm)
-{
-    const QString song = QStringLiteral("/home/me/music/song.mp3");
-    EXPECT_EQ(ParsePath(song), QStringLiteral("/home/me/music"));
-    EXPECT_EQ(ParsePath(song, PathPart::ParentFolder), QStringLiteral("/home/me"));
-    EXPECT_EQ(ParsePath(song, PathPart::Root), QString());
-    EXPECT_EQ(ParsePath(QStringLiteral("/song.mp3")), QStringLiteral("/"));
-    EXPECT_EQ(ParsePath(QStringLiteral("/media/Music/foo.$$$"), PathPart::ParentFolder),
-              QStringLiteral("/media"));
-    // Backslashes are ordinary characters in the forward form.
-    EXPECT_EQ(ParsePath(QStringLiteral("/a\\b/c"), PathPart::FileName), QStringLiteral("c"));
 }
 
 TEST(Paths, TrailingSlashes)
 {
-    EXPECT_EQ(AddTrailingSlash(QStringLiteral(" D:\\music "), false), QStringLiteral("D:\\music\\"));
-    EXPECT_EQ(AddTrailingSlash(QString(), false), QStringLiteral("\\"));
-    EXPECT_EQ(AddTrailingSlash(QStringLiteral("a/b"), true), QStringLiteral("a/b/"));
-    EXPECT_EQ(AddTrailingSlash(QStringLiteral("a/b/"), true), QStringLiteral("a/b/"));
-    EXPECT_EQ(AddTrailingSlash(QStringLiteral("a\\b"), true), QStringLiteral("a\\b/"));
+    EXPECT_EQ(AddTrailingSlash(u" D:\\music "_s, false), u"D:\\music\\"_s);
+    EXPECT_EQ(AddTrailingSlash(QString(), false), u"\\"_s);
+    EXPECT_EQ(AddTrailingSlash(u"a/b"_s, true), u"a/b/"_s);
+    EXPECT_EQ(AddTrailingSlash(u"a/b/"_s, true), u"a/b/"_s);
+    EXPECT_EQ(AddTrailingSlash(u"a\\b"_s, true), u"a\\b/"_s);
 
-    EXPECT_EQ(RemoveTrailingSlash(QStringLiteral("C:\\"), false), QStringLiteral("C:\\"));
-    EXPECT_EQ(RemoveTrailingSlash(QStringLiteral("D:\\x\\"), false), QStringLiteral("D:\\x"));
-    EXPECT_EQ(RemoveTrailingSlash(QStringLiteral("C:\\music\\ "), false),
-              QStringLiteral("C:\\music"));
+    EXPECT_EQ(RemoveTrailingSlash(u"C:\\"_s, false), u"C:\\"_s);
+    EXPECT_EQ(RemoveTrailingSlash(u"D:\\x\\"_s, false), u"D:\\x"_s);
+    EXPECT_EQ(RemoveTrailingSlash(u"C:\\music\\ "_s, false), u"C:\\music"_s);
     // Nothing to remove: returned untrimmed.
-    EXPECT_EQ(RemoveTrailingSlash(QStringLiteral(" /x"), true), QStringLiteral(" /x"));
-    EXPECT_EQ(RemoveTrailingSlash(QStringLiteral("/a/"), true), QStringLiteral("/a/"));
-    EXPECT_EQ(RemoveTrailingSlash(QStringLiteral("/ab/"), true), QStringLiteral("/ab"));
+    EXPECT_EQ(RemoveTrailingSlash(u" /x"_s, true), u" /x"_s);
+    EXPECT_EQ(RemoveTrailingSlash(u"/a/"_s, true), u"/a/"_s);
+    EXPECT_EQ(RemoveTrailingSlash(u"/ab/"_s, true), u"/ab"_s);
 }
 
-TEST(Paths, ExistsAndTempFiles)
+TEST(Paths, ExistsTempFilesAndMakeFolderPath)
 {
     TempFolder dir;
-    const QString file = dir.Write(QStringLiteral("a.txt"), "x");
+    const QString file = dir.Write(u"a.txt"_s, "x");
     EXPECT_TRUE(PathExists(file, false));
     EXPECT_TRUE(PathExists(dir.path() + u'/', true));
     EXPECT_FALSE(PathExists(file + u'/', false)); // a file is not a folder
     EXPECT_TRUE(PathExists(file + u'/', true));
-    EXPECT_FALSE(PathExists(dir / QStringLiteral("missing"), true));
+    EXPECT_FALSE(PathExists(dir / u"missing"_s, true));
     EXPECT_FALSE(PathExists(QString(), true));
 
-    const QString temp = CreateTempFile(QStringLiteral("tst"), dir.path());
-    ASSERT_FALSE(temp.isEmpty());
-    EXPECT_TRUE(QFileInfo(temp).fileName().startsWith(QStringLiteral("tst")));
-    EXPECT_EQ(QFileInfo(temp).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+    const QString absolute = QFileInfo(dir.path()).absoluteFilePath();
+    const QString temp = CreateTempFile(u"tst"_s, dir.path());
+    EXPECT_TRUE(QFileInfo(temp).fileName().startsWith(u"tst"_s));
+    EXPECT_EQ(QFileInfo(temp).absolutePath(), absolute);
     EXPECT_EQ(QFileInfo(temp).size(), 0);
-    const QString second = CreateTempFile(QStringLiteral("tst"), dir.path());
-    EXPECT_NE(temp, second);
-    EXPECT_TRUE(CreateTempFile(QStringLiteral("tst"), dir / QStringLiteral("nowhere")).isEmpty());
-
+    EXPECT_NE(temp, CreateTempFile(u"tst"_s, dir.path()));
+    EXPECT_TRUE(CreateTempFile(u"tst"_s, dir / u"nowhere"_s).isEmpty());
     const QByteArray oldTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(dir.path()));
-    const QString inTemp = CreateTempFile(QStringLiteral("p"));
+    const QString inTemp = CreateTempFile(u"p"_s);
     qputenv("TMPDIR", oldTmp);
-    EXPECT_EQ(QFileInfo(inTemp).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+    EXPECT_EQ(QFileInfo(inTemp).absolutePath(), absolute);
+
+    MakeFolderPath(dir.path() + u"/a/b/c/"_s);
+    EXPECT_TRUE(QFileInfo(dir / u"a/b/c"_s).isDir());
+    MakeFolderPath(dir.path() + u"/a/b/c"_s); // exists: nothing happens
+    // A level blocked by a file is skipped without a word; the rest fails quietly too.
+    MakeFolderPath(file + u"/g"_s);
+    EXPECT_FALSE(QFileInfo::exists(file + u"/g"_s));
 }
 
 TEST(Paths, DataFolderFollowsConfigHome)
@@ -128,61 +122,34 @@ TEST(Paths, DataFolderFollowsConfigHome)
     EXPECT_TRUE(ProgramFolder().endsWith(u'/'));
     SetDataFolderSwitch(true);
     EXPECT_EQ(GetSpecialFolderPath(CSIDL_APPDATA, 0), dir.path());
-    EXPECT_EQ(GetDataFolder(), dir.path() + QStringLiteral("/Orlenna/Pendrift"));
+    EXPECT_EQ(GetDataFolder(), dir.path() + u"/Orlenna/Pendrift"_s);
     EXPECT_EQ(GetSpecialFolderPath(5, 0), QString());
-
     // Without XDG_CONFIG_HOME the folder is ~/.config.
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(GetDataFolder(), QDir::homePath() + QStringLiteral("/.config/Orlenna/Pendrift"));
+    EXPECT_EQ(GetDataFolder(), QDir::homePath() + u"/.config/Orlenna/Pendrift"_s);
     qputenv("XDG_CONFIG_HOME", old);
-}
-
-TEST(Paths, MakeFolderPathCreatesMissingLevelsSilently)
-{
-    TempFolder dir;
-    MakeFolderPath(dir.path() + QStringLiteral("/a/b/c/"));
-    EXPECT_TRUE(QFileInfo(dir / QStringLiteral("a/b/c")).isDir());
-    MakeFolderPath(dir.path() + QStringLiteral("/a/b/c")); // exists: nothing happens
-    // A level blocked by a file is skipped without a word; the rest fails quietly too.
-    dir.Write(QStringLiteral("f"), "x");
-    MakeFolderPath(dir.path() + QStringLiteral("/f/g"));
-    EXPECT_FALSE(QFileInfo(dir / QStringLiteral("f/g")).exists());
 }
 
 TEST(Paths, RootPaths)
 {
-    EXPECT_TRUE(IsRootPath(QString()));
-    EXPECT_TRUE(IsRootPath(QStringLiteral("  ")));
-    EXPECT_TRUE(IsRootPath(QStringLiteral("/")));
-    EXPECT_TRUE(IsRootPath(QStringLiteral("music"))); // one level
-    EXPECT_TRUE(IsRootPath(QStringLiteral("\\\\server")));
-    EXPECT_TRUE(IsRootPath(QStringLiteral("/media")));
-    EXPECT_TRUE(IsRootPath(QStringLiteral("/usr/")));
-    EXPECT_TRUE(IsRootPath(QStringLiteral("/usr/..//home")));
-    EXPECT_TRUE(IsRootPath(QDir::homePath()));
-    EXPECT_TRUE(IsRootPath(QDir::homePath() + QStringLiteral("/")));
-    EXPECT_TRUE(IsRootPath(QStringLiteral("/proc"))); // a mount point directly under /
-
+    // One level, a server, the home folder and mount points directly under / are roots.
+    for (const QString& root :
+         {QString(), u"  "_s, u"/"_s, u"music"_s, u"\\\\server"_s, u"/media"_s, u"/usr/"_s,
+          u"/usr/..//home"_s, QDir::homePath(), QDir::homePath() + u'/', u"/proc"_s})
+        EXPECT_TRUE(IsRootPath(root)) << root.toStdString();
     TempFolder dir;
-    EXPECT_FALSE(IsRootPath(dir.path()));
-    EXPECT_FALSE(IsRootPath(dir / QStringLiteral("not/yet/made")));
-    EXPECT_FALSE(IsRootPath(QDir::homePath() + QStringLiteral("/Music")));
-}
+    for (const QString& other :
+         {dir.path(), dir / u"not/yet/made"_s, QDir::homePath() + u"/Music"_s})
+        EXPECT_FALSE(IsRootPath(other)) << other.toStdString();
 
-TEST(Paths, DeeperMountPointsAreRoots)
-{
-    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    QFile mounts(u"/proc/self/mountinfo"_s);
     ASSERT_TRUE(mounts.open(QIODevice::ReadOnly));
-    QString deep;
     for (const QByteArray& line : mounts.readAll().split('\n')) {
         const QString point = QString::fromUtf8(line.split(' ').value(4));
         if (point.count(u'/') >= 2 && !point.contains(u'\\') && QFileInfo(point).isDir()) {
-            deep = point;
+            EXPECT_TRUE(IsRootPath(point)) << "deeper mount point " << point.toStdString();
+            EXPECT_TRUE(Platform::IsMountPoint(Platform::CanonicalPath(point)));
             break;
         }
     }
-    if (deep.isEmpty())
-        GTEST_SKIP() << "no mount point two levels down on this machine";
-    EXPECT_TRUE(IsRootPath(deep)) << deep.toStdString();
-    EXPECT_TRUE(Platform::IsMountPoint(Platform::CanonicalPath(deep)));
 }
