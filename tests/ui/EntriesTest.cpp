@@ -231,7 +231,7 @@ TEST_F(EntriesTest, AdvancedModeAddsOneEntryPerTickedSubfolder)
     }
 }
 
-TEST_F(EntriesTest, RemoveSelectsTheItemNowAtTheSamePlace)
+TEST_F(EntriesTest, RemoveFillAndJoinLists)
 {
     // The one at the same place, or the new last one, or none.
     FillList(lstLibrary, u"a|b|c"_s, u"|"_s);
@@ -249,10 +249,8 @@ TEST_F(EntriesTest, RemoveSelectsTheItemNowAtTheSamePlace)
     EXPECT_THROW(RemoveListItem(lstDestination, 1), AppError);
     EXPECT_THROW(RemoveListItem(lstDestination, -1), AppError);
     EXPECT_EQ(lstDestination->count(), 1);
-}
 
-TEST_F(EntriesTest, FillAndJoinLists)
-{
+    // Fill and join.
     FillList(lstLibrary, u"a||b"_s, u"|"_s);
     EXPECT_EQ(lstLibrary->Items(), (QStringList{QString(), u"a"_s, u"b"_s}));
     lstLibrary->clear();
@@ -267,6 +265,7 @@ TEST_F(EntriesTest, FillAndJoinLists)
     EXPECT_EQ(JoinList(lstLibrary, u" :: "_s), u" :: A :: b :: c"_s);
 
     // A delimiter of several characters; spaces inside entries are kept.
+    lstDestination->clear();
     FillList(lstDestination, u" /my music ,1,2<>/x,0,0"_s, u"<>"_s);
     EXPECT_EQ(JoinList(lstDestination, u"|"_s), u" /my music ,1,2|/x,0,0"_s);
 }

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <memory>
 
 // A main window over a fresh data folder of its own, with scripted dialogs.
@@ -41,10 +43,16 @@ protected:
     }
     QAction* Menu(const char* name) const { return window->MenuItem(QString::fromLatin1(name)); }
     QString DataFile(const QString& name) const { return GetDataFolder() + u'/' + name; }
-
-    std::unique_ptr<frmMain> window;
+    void Press(const char* button) const
+    {
+        QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+    }
 
 private:
     TempFolder m_config;
     QByteArray m_oldConfig;
+
+protected:
+    std::unique_ptr<frmMain> window;
+    ScriptedDialogs dialogs;
 };

@@ -4,58 +4,57 @@
 
 #include <QLabel>
 
+using namespace Qt::StringLiterals;
+
 // The entry buttons, the double-click and the Help menu's helper act on the window's own job.
 TEST_F(MainWindowTest, EntryButtonsEditTheJobAndMarkItModified)
 {
-    ScriptedDialogs dialogs;
     frmMain& w = Open();
     w.show();
     SortedList* destinations = Find<SortedList>("lstDestination");
-
-    dialogs->Queue(QStringLiteral("/media/stick/Music"));
+    const QString entry = u"/media/stick/Music,650,25"_s;
+    dialogs->Queue(u"/media/stick/Music"_s);
     WhenPickFolderShows([](frmPickFolder& dialog) {
-        Type(dialog, "txtDestinationSize", QStringLiteral("650"));
-        Type(dialog, "txtPercNewFiles", QStringLiteral("25"));
+        Type(dialog, "txtDestinationSize", u"650"_s);
+        Type(dialog, "txtPercNewFiles", u"25"_s);
         Click(dialog, "cmdOK");
     });
-    QTest::mouseClick(Find<QPushButton>("cmdDestinationAdd"), Qt::LeftButton);
-    EXPECT_EQ(destinations->Items(), QStringList{QStringLiteral("/media/stick/Music,650,25")});
+    Press("cmdDestinationAdd");
+    EXPECT_EQ(destinations->Items(), QStringList{entry});
     EXPECT_TRUE(w.IsModified());
 
     // Edit through a double-click; Cancel leaves the job as it was.
     w.ResetSettings(false);
-    destinations->AddItem(QStringLiteral("/media/stick/Music,650,25"));
+    destinations->AddItem(entry);
     destinations->SelectIndex(0);
     WhenPickFolderShows([](frmPickFolder& dialog) { Click(dialog, "cmdCancel"); });
     emit destinations->itemDoubleClicked(destinations->item(0));
     EXPECT_FALSE(w.IsModified());
 
     // Edit and Remove without a selection do nothing; with one, Remove takes it out.
-    destinations->SelectIndex(-1);
-    QTest::mouseClick(Find<QPushButton>("cmdDestinationEdit"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>("cmdDestinationRemove"), Qt::LeftButton);
-    EXPECT_EQ(destinations->count(), 1);
-    EXPECT_FALSE(w.IsModified());
-    destinations->SelectIndex(0);
-    QTest::mouseClick(Find<QPushButton>("cmdDestinationRemove"), Qt::LeftButton);
-    EXPECT_EQ(destinations->count(), 0);
-    EXPECT_TRUE(w.IsModified());
+    for (const int selected : {-1, 0}) {
+        destinations->SelectIndex(selected);
+        if (selected < 0)
+            Press("cmdDestinationEdit");
+        Press("cmdDestinationRemove");
+        EXPECT_EQ(destinations->count(), selected < 0 ? 1 : 0);
+        EXPECT_EQ(w.IsModified(), selected == 0);
+    }
 }
 
 TEST_F(MainWindowTest, ArchiveBitHelperFromTheHelpMenu)
 {
-    ScriptedDialogs dialogs;
     Open();
     dialogs->Queue(MsgResult::OK);
     Menu("mnuHelp_4")->trigger();
     ASSERT_EQ(dialogs->Requests().size(), 1);
-    EXPECT_EQ(dialogs->Requests().at(0).text, QStringLiteral("There are no libraries to search."));
+    EXPECT_EQ(dialogs->Requests().at(0).text, u"There are no libraries to search."_s);
 
     // With a library, the date question comes up; cancelling it leaves the window as it was.
-    Find<SortedList>("lstLibrary")->AddItem(QStringLiteral("/nowhere"));
+    Find<SortedList>("lstLibrary")->AddItem(u"/nowhere"_s);
     dialogs->Queue(QString());
     Menu("mnuHelp_4")->trigger();
-    EXPECT_EQ(dialogs->Requests().at(1).caption, QStringLiteral("Archive Bit Helper"));
+    EXPECT_EQ(dialogs->Requests().at(1).caption, u"Archive Bit Helper"_s);
     EXPECT_EQ(Find<QLabel>("lblStatus")->text(), QString());
     EXPECT_FALSE(Find<QWidget>("picProgressBar")->isVisible());
 }

@@ -59,7 +59,7 @@ TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
         dialogs->Queue(MsgResult::OK); // Done!
         if (answer == MsgResult::Yes)
             dialogs->Queue(MsgResult::No); // the typed job is not saved on the way out
-        QTest::mouseClick(Find<QPushButton>("cmdOK"), Qt::LeftButton);
+        Press("cmdOK");
         EXPECT_TRUE(busyDuringRun);
         EXPECT_FALSE(closedWhileBusy);
         const DialogRequest& question = dialogs->Requests().at(1);
@@ -86,7 +86,6 @@ TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
 
 TEST_F(MainWindowTest, ScreenshotOfTheWindow)
 {
-    ScriptedDialogs dialogs;
     frmMain& w = Open();
     Find<SortedList>("lstLibrary")->AddItem(u"/home/me/Music<+>"_s);
     Find<SortedList>("lstLibrary")->AddItem(u"/home/me/Podcasts"_s);

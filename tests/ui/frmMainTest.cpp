@@ -52,7 +52,6 @@ const QString kError = u"An error has occurred.\r\n"_s;
 
 TEST_F(MainWindowTest, FreshStartIsBlankCentredAndUntitled)
 {
-    ScriptedDialogs dialogs;
     frmMain& w = Open();
     EXPECT_EQ(w.windowTitle(), u"New Settings - Pendrift"_s);
     EXPECT_FALSE(Menu("mnuFile_19")->isChecked());
@@ -71,7 +70,6 @@ TEST_F(MainWindowTest, FreshStartIsBlankCentredAndUntitled)
 
 TEST_F(MainWindowTest, SavedPlacementAndTitleFromPreferences)
 {
-    ScriptedDialogs dialogs;
     WritePreference(u"mainleft"_s, u"1500"_s);
     WritePreference(u"maintop"_s, u"750"_s);
     WritePreference(u"WindowTitle"_s, u"  Car stereo  "_s);
@@ -99,7 +97,6 @@ TEST_F(MainWindowTest, SavedPlacementAndTitleFromPreferences)
 
 TEST_F(MainWindowTest, LoadFillsSortedListsAndLocksTheDocument)
 {
-    ScriptedDialogs dialogs;
     const QString path = WriteDocument(DataFile(u"Mix.cfg"_s), u"/b/music<+>|/A/rock||/c"_s,
                                        u"/media/x,128,20"_s, u"*.ogg"_s, u"1"_s);
     frmMain& w = Open();
@@ -124,7 +121,6 @@ TEST_F(MainWindowTest, LoadFillsSortedListsAndLocksTheDocument)
 
 TEST_F(MainWindowTest, SaveAsNewAndTheSaveChangesQuestion)
 {
-    ScriptedDialogs dialogs;
     frmMain& w = Open();
     Find<QLineEdit>("txtFiletypes")->setText(u"*.flac"_s);
     Find<QCheckBox>("chkRenameFiles")->setChecked(true);
@@ -183,7 +179,6 @@ TEST_F(MainWindowTest, SaveAsNewAndTheSaveChangesQuestion)
 
 TEST_F(MainWindowTest, OpenFailuresLeaveTheWindowAsItWas)
 {
-    ScriptedDialogs dialogs;
     const QString held = WriteDocument(DataFile(u"Held.cfg"_s), u"/h"_s, QString());
     const QString good = WriteDocument(DataFile(u"Good.cfg"_s), u"/g"_s, QString());
     const QString foreign = DataFile(u"notes.cfg"_s);
@@ -220,7 +215,6 @@ TEST_F(MainWindowTest, OpenFailuresLeaveTheWindowAsItWas)
 
 TEST_F(MainWindowTest, RecentFilesMenuFollowsLoadsAndSaves)
 {
-    ScriptedDialogs dialogs;
     QStringList paths;
     for (const QString& name : {u"One"_s, u"Two"_s, u"Three"_s, u"Four"_s, u"Five"_s})
         paths << WriteDocument(DataFile(name + u".cfg"_s), u"/"_s + name, QString());
@@ -250,7 +244,6 @@ TEST_F(MainWindowTest, RecentFilesMenuFollowsLoadsAndSaves)
 
 TEST_F(MainWindowTest, LoadLastFileOnStartup)
 {
-    ScriptedDialogs dialogs;
     const QString path = WriteDocument(DataFile(u"Last.cfg"_s), u"/l"_s, QString());
     Open();
     // Switched on with a blank job: "LoadFile" is left alone.
@@ -290,9 +283,8 @@ TEST_F(MainWindowTest, LoadLastFileOnStartup)
     EXPECT_TRUE(Menu("mnuFile_19")->isChecked());
 }
 
-TEST_F(MainWindowTest, BusyDisablesPanelAndMenusAndProgressFills)
+TEST_F(MainWindowTest, BusyProgressAboutAndCommandLineHelp)
 {
-    ScriptedDialogs dialogs;
     frmMain& w = Open();
     w.show();
     w.SetBusy(true);
@@ -319,12 +311,8 @@ TEST_F(MainWindowTest, BusyDisablesPanelAndMenusAndProgressFills)
     EXPECT_TRUE(Find<QMenu>("tmnuFile")->menuAction()->isEnabled());
     EXPECT_EQ(Find<QLabel>("lblStatus")->text(), QString());
     EXPECT_FALSE(box->isVisible());
-}
 
-TEST_F(MainWindowTest, AboutAndCommandLineHelp)
-{
-    ScriptedDialogs dialogs;
-    Open();
+    // About and the command-line help.
     dialogs->Queue(MsgResult::OK);
     dialogs->Queue(MsgResult::OK);
     Menu("mnuHelp_10")->trigger();
