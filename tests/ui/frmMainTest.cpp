@@ -50,7 +50,7 @@ const QString kError = u"An error has occurred.\r\n"_s;
 
 } // namespace
 
-TEST_F(MainWindowTest, FreshStartIsBlankCentredAndUntitled)
+TEST_F(MainWindowTest, StartUpBlankOrFromPreferences)
 {
     frmMain& w = Open();
     EXPECT_EQ(w.windowTitle(), u"New Settings - Pendrift"_s);
@@ -66,16 +66,14 @@ TEST_F(MainWindowTest, FreshStartIsBlankCentredAndUntitled)
     EXPECT_LE(Offcentre(w).x(), 1);
     EXPECT_LE(Offcentre(w).y(), 1);
     EXPECT_FALSE(Find<QWidget>("picProgressBar")->isVisible());
-}
 
-TEST_F(MainWindowTest, SavedPlacementAndTitleFromPreferences)
-{
+    // Placement and title from the preferences.
     WritePreference(u"mainleft"_s, u"1500"_s);
     WritePreference(u"maintop"_s, u"750"_s);
     WritePreference(u"WindowTitle"_s, u"  Car stereo  "_s);
-    frmMain& w = Open();
-    EXPECT_EQ(w.pos(), QPoint(100, 50));
-    EXPECT_EQ(w.windowTitle(), u"New Settings - Car stereo"_s);
+    frmMain& placed = Open();
+    EXPECT_EQ(placed.pos(), QPoint(100, 50));
+    EXPECT_EQ(placed.windowTitle(), u"New Settings - Car stereo"_s);
 
     // Off the screen, or either value -1: centred again. Spaces only: the program's title.
     const int width = QGuiApplication::primaryScreen()->geometry().width();

@@ -42,7 +42,7 @@ void Screenshot(QWidget& dialog, const QString& name)
 
 } // namespace
 
-TEST(frmPickFolder, LoadsSimpleWithTheLayoutInPixels)
+TEST(frmPickFolder, LayoutInPixelsAndTheTwoOptionRows)
 {
     frmPickFolder dialog;
     EXPECT_FALSE(dialog.Accepted());
@@ -73,11 +73,8 @@ TEST(frmPickFolder, LoadsSimpleWithTheLayoutInPixels)
     EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint));
     EXPECT_FALSE(dialog.windowFlags() &
                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-}
 
-TEST(frmPickFolder, OptionSetsShowOneRowOrTheOther)
-{
-    frmPickFolder dialog;
+    // Each option set shows its own row.
     dialog.setOptionMaxSize(true);
     EXPECT_TRUE(dialog.OptionMaxSize());
     EXPECT_TRUE(Hidden(dialog, "chkIncludeSubfolders"));
