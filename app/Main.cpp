@@ -1,11 +1,11 @@
-#include "Main.h"
+#include "app/Main.h"
 
-#include "CommandLine.h"
-#include "Dialogs.h"
-#include "ErrorReport.h"
-#include "Paths.h"
-#include "Platform.h"
-#include "frmMain.h"
+#include "support/CommandLine.h"
+#include "support/Dialogs.h"
+#include "support/ErrorReport.h"
+#include "support/Paths.h"
+#include "support/Platform.h"
+#include "ui/frmMain.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -39,7 +39,8 @@ void ExplainConsoleUse()
     std::fputs("pendrift: the window needs a display (set DISPLAY or WAYLAND_DISPLAY); without "
                "one, only /f together with /c or /q can be run.\n",
                stderr);
-    std::fputs(QString(CommandLineHelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+    std::fputs(QString(CommandLineHelpText())
+                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                    .append(u'\n')
                    .toLocal8Bit()
                    .constData(),

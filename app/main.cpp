@@ -1,6 +1,6 @@
-#include "Dialogs.h"
-#include "Main.h"
-#include "Platform.h"
+#include "app/Main.h"
+#include "support/Dialogs.h"
+#include "support/Platform.h"
 
 #include <QApplication>
 

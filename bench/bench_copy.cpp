@@ -2,8 +2,8 @@
 // cp followed by sync, a few rounds each in alternating order. Prints the two medians and their
 // ratio.
 
-#include "FileOperationProgress.h"
-#include "ShellFileOperation.h"
+#include "support/FileOperationProgress.h"
+#include "support/ShellFileOperation.h"
 
 #include <QApplication>
 #include <QDir>

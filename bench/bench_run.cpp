@@ -1,11 +1,11 @@
 // A whole unattended run over a generated library of 30,000 small files into four
 // destinations, against `cp` of the same chosen files followed by `sync`.
 
-#include "Dialogs.h"
-#include "Events.h"
-#include "FileSystem.h"
-#include "ScriptedDialogAnswerer.h"
-#include "ShuffleRun.h"
+#include "engine/ShuffleRun.h"
+#include "support/Dialogs.h"
+#include "support/Events.h"
+#include "support/FileSystem.h"
+#include "support/ScriptedDialogAnswerer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -171,12 +171,12 @@ int main(int argc, char** argv)
         randomizes.push_back(timings.randomizeSeconds);
         selects.push_back(timings.selectSeconds);
         copies.push_back(timings.copySeconds);
-        std::fprintf(stderr, "round %d: run %.3f s, cp %.3f s\n", round + 1, runSeconds,
-                     cpSeconds);
+        std::fprintf(stderr, "round %d: run %.3f s, cp %.3f s\n", round + 1, runSeconds, cpSeconds);
     }
 
-    std::fprintf(stderr, "library %d files, %lld bytes; a run copies about %lld files, %lld bytes\n",
-                 files, static_cast<long long>(total), static_cast<long long>(copiedFiles),
+    std::fprintf(stderr,
+                 "library %d files, %lld bytes; a run copies about %lld files, %lld bytes\n", files,
+                 static_cast<long long>(total), static_cast<long long>(copiedFiles),
                  static_cast<long long>(copiedBytes));
     Print("run_seconds", Median(runs));
     Print("run_cp_seconds", Median(cps));

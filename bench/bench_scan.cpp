@@ -1,7 +1,7 @@
 // Times a library scan of 100,000 files in about 2,000 nested folders against find(1) doing
 // the same matching on the same tree, warm cache, and prints the median ratio.
 
-#include "ScanFolder.h"
+#include "engine/ScanFolder.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -2,8 +2,8 @@
 // and other files, some of them marked old, two destination folders and a settings document
 // naming them. Prints the document's path.
 
-#include "CBinaryINI.h"
-#include "FileSystem.h"
+#include "documents/CBinaryINI.h"
+#include "support/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,8 +24,8 @@ int main(int argc, char** argv)
 
     QRandomGenerator random(42);
     const QStringList artists = {QStringLiteral("Aurora Fields"), QStringLiteral("Brass Tacks"),
-                                 QStringLiteral("Cold Harbour"), QStringLiteral("Dune Sea"),
-                                 QStringLiteral("Echo Valley"), QStringLiteral("Four Winds")};
+                                 QStringLiteral("Cold Harbour"),  QStringLiteral("Dune Sea"),
+                                 QStringLiteral("Echo Valley"),   QStringLiteral("Four Winds")};
     const QStringList kinds = {QStringLiteral("mp3"), QStringLiteral("mp3"), QStringLiteral("wma"),
                                QStringLiteral("wav"), QStringLiteral("txt"), QStringLiteral("jpg")};
     int written = 0;
@@ -36,9 +36,11 @@ int main(int argc, char** argv)
             QDir().mkpath(folder);
             for (int track = 1; track <= 10; ++track) {
                 const QString kind = kinds.at(static_cast<int>(random.bounded(kinds.size())));
-                const QString path =
-                    QStringLiteral("%1/%2 %3-%4.%5").arg(folder, artists.at(a)).arg(album).arg(
-                        track, 2, 10, QChar(u'0')).arg(kind);
+                const QString path = QStringLiteral("%1/%2 %3-%4.%5")
+                                         .arg(folder, artists.at(a))
+                                         .arg(album)
+                                         .arg(track, 2, 10, QChar(u'0'))
+                                         .arg(kind);
                 QFile file(path);
                 if (!file.open(QIODevice::WriteOnly)) {
                     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));

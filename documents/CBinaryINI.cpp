@@ -1,9 +1,9 @@
-#include "CBinaryINI.h"
+#include "documents/CBinaryINI.h"
 
-#include "AppError.h"
-#include "Paths.h"
-#include "Text.h"
-#include "Windows1252.h"
+#include "documents/Windows1252.h"
+#include "support/AppError.h"
+#include "support/Paths.h"
+#include "support/Text.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LockedFile.h"
+#include "support/LockedFile.h"
 
 #include <QList>
 #include <QString>

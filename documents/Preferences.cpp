@@ -1,6 +1,6 @@
-#include "Preferences.h"
+#include "documents/Preferences.h"
 
-#include "Paths.h"
+#include "support/Paths.h"
 
 #include <QFile>
 #include <QList>

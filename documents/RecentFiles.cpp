@@ -1,7 +1,7 @@
-#include "RecentFiles.h"
+#include "documents/RecentFiles.h"
 
-#include "Preferences.h"
-#include "Text.h"
+#include "documents/Preferences.h"
+#include "support/Text.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "Windows1252.h"
+#include "documents/Windows1252.h"
 
 #include <QStringDecoder>
 

@@ -1,12 +1,12 @@
-#include "ArchiveBitHelper.h"
+#include "engine/ArchiveBitHelper.h"
 
-#include "AppError.h"
-#include "Dates.h"
-#include "Dialogs.h"
-#include "ErrorReport.h"
-#include "FileSystem.h"
-#include "ScanFolder.h"
-#include "Transfer.h"
+#include "engine/ScanFolder.h"
+#include "engine/Transfer.h"
+#include "support/AppError.h"
+#include "support/Dates.h"
+#include "support/Dialogs.h"
+#include "support/ErrorReport.h"
+#include "support/FileSystem.h"
 
 #include <QDate>
 

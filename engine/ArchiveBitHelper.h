@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgressHost.h"
+#include "engine/ProgressHost.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "Pattern.h"
+#include "engine/Pattern.h"
 
-#include "WildcardPattern.h"
+#include "engine/WildcardPattern.h"
 
 bool MatchesPattern(const QString& name, const QString& pattern)
 {

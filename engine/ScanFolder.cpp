@@ -1,10 +1,10 @@
-#include "ScanFolder.h"
+#include "engine/ScanFolder.h"
 
-#include "AppError.h"
-#include "DirectoryReader.h"
-#include "Paths.h"
-#include "Text.h"
-#include "WildcardPattern.h"
+#include "engine/WildcardPattern.h"
+#include "support/AppError.h"
+#include "support/DirectoryReader.h"
+#include "support/Paths.h"
+#include "support/Text.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgressHost.h"
+#include "engine/ProgressHost.h"
 
 // What a run needs of the window that hosts it, beyond its feedback. Questions go through the
 // Dialogs service, not through the host.

@@ -1,16 +1,16 @@
-#include "ShuffleRun.h"
+#include "engine/ShuffleRun.h"
 
-#include "AppError.h"
-#include "CRndNoRepeat.h"
-#include "Dialogs.h"
-#include "ErrorReport.h"
-#include "FileSystem.h"
-#include "Numbers.h"
-#include "Paths.h"
-#include "ScanFolder.h"
-#include "ShellFileOperation.h"
-#include "Text.h"
-#include "Transfer.h"
+#include "engine/ScanFolder.h"
+#include "engine/Transfer.h"
+#include "support/AppError.h"
+#include "support/CRndNoRepeat.h"
+#include "support/Dialogs.h"
+#include "support/ErrorReport.h"
+#include "support/FileSystem.h"
+#include "support/Numbers.h"
+#include "support/Paths.h"
+#include "support/ShellFileOperation.h"
+#include "support/Text.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -289,9 +289,8 @@ void ShuffleRun::SelectFiles(Pass pass, qint16 d)
     QSet<QString> chosenNames;
 
     for (qint32 k = 1; k <= n; ++k) {
-        const qint32 index = pass == Pass::NewFiles
-                                 ? m_newFileIndex[static_cast<std::size_t>(order[k])]
-                                 : order[k];
+        const qint32 index =
+            pass == Pass::NewFiles ? m_newFileIndex[static_cast<std::size_t>(order[k])] : order[k];
         const QString& candidate = m_files.at(index);
         const qint32 size = CandidateSize(index);
         if (CheckedAdd(m_used, size) <= budget) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CStringBuilder.h"
-#include "Int32Array.h"
-#include "ShuffleHost.h"
-#include "ShuffleJob.h"
+#include "engine/ShuffleHost.h"
+#include "engine/ShuffleJob.h"
+#include "support/CStringBuilder.h"
+#include "support/Int32Array.h"
 
 #include <QFile>
 #include <QStringList>

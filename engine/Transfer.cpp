@@ -1,9 +1,9 @@
-#include "Transfer.h"
+#include "engine/Transfer.h"
 
-#include "AppError.h"
-#include "Paths.h"
-#include "Platform.h"
-#include "Text.h"
+#include "support/AppError.h"
+#include "support/Paths.h"
+#include "support/Platform.h"
+#include "support/Text.h"
 
 #include <QStringList>
 

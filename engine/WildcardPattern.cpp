@@ -1,6 +1,6 @@
-#include "WildcardPattern.h"
+#include "engine/WildcardPattern.h"
 
-#include "AppError.h"
+#include "support/AppError.h"
 
 #include <string>
 
@@ -38,12 +38,8 @@ void WildcardPattern::Compile(const QString& pattern)
             if (m_tokens.empty() || m_tokens.back().kind != Token::Star)
                 m_tokens.push_back({Token::Star});
             break;
-        case U'?':
-            m_tokens.push_back({Token::AnyChar});
-            break;
-        case U'#':
-            m_tokens.push_back({Token::Digit});
-            break;
+        case U'?': m_tokens.push_back({Token::AnyChar}); break;
+        case U'#': m_tokens.push_back({Token::Digit}); break;
         case U'[': {
             qsizetype j = i + 1;
             const bool negate = j < n && p[j] == U'!';
@@ -106,20 +102,16 @@ void WildcardPattern::Compile(const QString& pattern)
 bool WildcardPattern::TokenMatches(const Token& token, char32_t c) const
 {
     switch (token.kind) {
-    case Token::Literal:
-        return c == token.ch;
-    case Token::AnyChar:
-        return true;
-    case Token::Digit:
-        return c >= U'0' && c <= U'9';
+    case Token::Literal: return c == token.ch;
+    case Token::AnyChar: return true;
+    case Token::Digit: return c >= U'0' && c <= U'9';
     case Token::Set: {
         bool inList = false;
         for (quint32 r = token.first; r < token.first + token.size && !inList; ++r)
             inList = c >= m_ranges[r].low && c <= m_ranges[r].high;
         return inList != token.negate;
     }
-    case Token::Star:
-        break;
+    case Token::Star: break;
     }
     return false;
 }
@@ -129,14 +121,10 @@ bool WildcardPattern::Matches(QStringView name) const
     if (!m_valid)
         RaiseError(ErrorNumber::InvalidPattern);
     switch (m_shape) {
-    case Shape::Everything:
-        return true;
-    case Shape::Suffix:
-        return name.endsWith(m_literal);
-    case Shape::Exact:
-        return name == m_literal;
-    case Shape::General:
-        break;
+    case Shape::Everything: return true;
+    case Shape::Suffix: return name.endsWith(m_literal);
+    case Shape::Exact: return name == m_literal;
+    case Shape::General: break;
     }
     return MatchGeneral(name);
 }

@@ -2,7 +2,7 @@
 // the same bytes back: in the code page, or as UTF-8 when they were UTF-8 to begin with. So no
 // two stored strings read as the same text, and nothing read is lost on the next save.
 
-#include "Windows1252.h"
+#include "documents/Windows1252.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "AppError.h"
+#include "support/AppError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -37,7 +37,8 @@ QString AppError::StandardDescription(int number)
     case 76: return QStringLiteral("Path not found");
     case 93: return QStringLiteral("Invalid pattern string");
     case 321: return QStringLiteral("Invalid file format");
-    case 457: return QStringLiteral("This key is already associated with an element of this collection");
+    case 457:
+        return QStringLiteral("This key is already associated with an element of this collection");
     default: return {};
     }
 }

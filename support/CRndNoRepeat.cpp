@@ -1,8 +1,8 @@
-#include "CRndNoRepeat.h"
+#include "support/CRndNoRepeat.h"
 
-#include "Dialogs.h"
-#include "Events.h"
-#include "Numbers.h"
+#include "support/Dialogs.h"
+#include "support/Events.h"
+#include "support/Numbers.h"
 
 #include <bit>
 #include <cmath>
@@ -134,9 +134,8 @@ std::optional<Int32Array> CRndNoRepeat::Mix_The_Numbers(Int32Array& arlngInput)
             // so every pass is a uniform shuffle on its own. A partner that always had to
             // differ would flip the arrangement's parity with every exchange and leave half of
             // the arrangements unreachable; it would also never end for a two-position range.
-            const qint32 j = std::min(
-                hi, i + static_cast<qint32>(std::floor(
-                            Rnd2(0.0f, static_cast<float>(hi - i + 1)))));
+            const qint32 j = std::min(hi, i + static_cast<qint32>(std::floor(
+                                                  Rnd2(0.0f, static_cast<float>(hi - i + 1)))));
             if (j != i)
                 SwapNumbers(arlngInput[i], arlngInput[j]);
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Int32Array.h"
+#include "support/Int32Array.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "CStringBuilder.h"
+#include "support/CStringBuilder.h"
 
-#include "AppError.h"
-#include "Numbers.h"
+#include "support/AppError.h"
+#include "support/Numbers.h"
 
 #include <cstring>
 #include <utility>
@@ -135,8 +135,7 @@ CStringBuilder& CStringBuilder::Insert(qint32 StartIndex, const QString& NewText
 
 CStringBuilder& CStringBuilder::Remove(qint32 StartIndex, qint32 Length)
 {
-    if (StartIndex < 0 || Length < 0 ||
-        static_cast<qint64>(StartIndex) + Length > this->Length())
+    if (StartIndex < 0 || Length < 0 || static_cast<qint64>(StartIndex) + Length > this->Length())
         Raise("Remove", "Argument(s) out of range.");
     if (Length == 0)
         return *this;

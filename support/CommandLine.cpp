@@ -1,9 +1,9 @@
-#include "CommandLine.h"
+#include "support/CommandLine.h"
 
-#include "AppError.h"
-#include "Dialogs.h"
-#include "Paths.h"
-#include "Text.h"
+#include "support/AppError.h"
+#include "support/Dialogs.h"
+#include "support/Paths.h"
+#include "support/Text.h"
 
 void SwitchTable::Add(const QString& name, const QString& value)
 {
@@ -56,8 +56,7 @@ SwitchTable ParseCommandLine(const QStringList& arguments)
             value = colon < 0 ? QString() : argument.mid(colon + 1);
             open = true;
         } else if (open) {
-            value = TrimSpaces(value).isEmpty() ? argument
-                                                : TrimSpaces(value) + u' ' + argument;
+            value = TrimSpaces(value).isEmpty() ? argument : TrimSpaces(value) + u' ' + argument;
         }
     }
     if (open)

@@ -1,4 +1,4 @@
-#include "ConsoleDialogAnswerer.h"
+#include "support/ConsoleDialogAnswerer.h"
 
 namespace {
 
@@ -24,9 +24,9 @@ MsgResult ConsoleDialogAnswerer::Message(const DialogRequest& request)
 
 QString ConsoleDialogAnswerer::Text(const DialogRequest& request)
 {
-    const QString what = request.text.isEmpty() ? request.caption
-                                                : request.caption + QStringLiteral(": ") +
-                                                      AsLines(request.text);
+    const QString what = request.text.isEmpty()
+                             ? request.caption
+                             : request.caption + QStringLiteral(": ") + AsLines(request.text);
     Write(what + u'\n' + QStringLiteral("-> ") + ButtonWord(MsgResult::Cancel) + u'\n');
     return {};
 }

@@ -1,7 +1,7 @@
-#include "Dates.h"
+#include "support/Dates.h"
 
-#include "AppError.h"
-#include "Text.h"
+#include "support/AppError.h"
+#include "support/Text.h"
 
 namespace {
 

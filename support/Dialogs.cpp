@@ -1,9 +1,9 @@
-#include "Dialogs.h"
+#include "support/Dialogs.h"
 
-#include "ConsoleDialogAnswerer.h"
-#include "Paths.h"
-#include "Platform.h"
-#include "QtDialogAnswerer.h"
+#include "support/ConsoleDialogAnswerer.h"
+#include "support/Paths.h"
+#include "support/Platform.h"
+#include "support/QtDialogAnswerer.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -99,8 +99,8 @@ MsgResult Dialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon,
     request.text = text;
     request.icon = icon;
     request.buttons = buttons;
-    request.defaultButton = ButtonInSet(defaultButton, buttons) ? defaultButton
-                                                                : FirstButton(buttons);
+    request.defaultButton =
+        ButtonInSet(defaultButton, buttons) ? defaultButton : FirstButton(buttons);
     return Answerer().Message(request);
 }
 
@@ -130,18 +130,18 @@ DialogRequest FileRequest(DialogRequest::Kind kind, const QString& title, const 
 
 } // namespace
 
-QString Dialogs::OpenFile(const QString& title, const QString& filter,
-                          const QString& initialFolder, const QString& defaultExtension)
+QString Dialogs::OpenFile(const QString& title, const QString& filter, const QString& initialFolder,
+                          const QString& defaultExtension)
 {
-    return Answerer().Text(FileRequest(DialogRequest::Kind::OpenFile, title, filter,
-                                       initialFolder, defaultExtension));
+    return Answerer().Text(
+        FileRequest(DialogRequest::Kind::OpenFile, title, filter, initialFolder, defaultExtension));
 }
 
-QString Dialogs::SaveFile(const QString& title, const QString& filter,
-                          const QString& initialFolder, const QString& defaultExtension)
+QString Dialogs::SaveFile(const QString& title, const QString& filter, const QString& initialFolder,
+                          const QString& defaultExtension)
 {
-    return Answerer().Text(FileRequest(DialogRequest::Kind::SaveFile, title, filter,
-                                       initialFolder, defaultExtension));
+    return Answerer().Text(
+        FileRequest(DialogRequest::Kind::SaveFile, title, filter, initialFolder, defaultExtension));
 }
 
 QString Dialogs::BrowseFolder(const QString& prompt, const QString& initialPath)

@@ -6,14 +6,40 @@
 
 class QWidget;
 
-enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
-enum class MsgResult { OK, Cancel, Yes, No };
+enum class MsgIcon
+{
+    None,
+    Critical,
+    Question,
+    Exclamation,
+    Information
+};
+enum class MsgButtons
+{
+    OK,
+    OKCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class MsgResult
+{
+    OK,
+    Cancel,
+    Yes,
+    No
+};
 
 // One request for a modal window, as the program asked for it.
 struct DialogRequest
 {
-    enum class Kind { Message, Input, OpenFile, SaveFile, Folder };
+    enum class Kind
+    {
+        Message,
+        Input,
+        OpenFile,
+        SaveFile,
+        Folder
+    };
 
     Kind kind = Kind::Message;
     QString caption;

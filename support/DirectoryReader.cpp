@@ -1,7 +1,7 @@
-#include "DirectoryReader.h"
+#include "support/DirectoryReader.h"
 
-#include "AppError.h"
-#include "Platform.h"
+#include "support/AppError.h"
+#include "support/Platform.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "ErrorReport.h"
+#include "support/ErrorReport.h"
 
-#include "Dialogs.h"
-#include "Paths.h"
+#include "support/Dialogs.h"
+#include "support/Paths.h"
 
 #include <exception>
 #include <new>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppError.h"
+#include "support/AppError.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "Events.h"
+#include "support/Events.h"
 
 #include <QCoreApplication>
 #include <ctime>

@@ -1,7 +1,7 @@
-#include "FileOperationProgress.h"
+#include "support/FileOperationProgress.h"
 
-#include "Events.h"
-#include "Platform.h"
+#include "support/Events.h"
+#include "support/Platform.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -37,12 +37,9 @@ FileOperationProgress::ShowMode FileOperationProgress::GetShowMode()
 bool FileOperationProgress::Wanted()
 {
     switch (g_showMode) {
-    case ShowMode::Always:
-        return true;
-    case ShowMode::Never:
-        return false;
-    case ShowMode::Auto:
-        break;
+    case ShowMode::Always: return true;
+    case ShowMode::Never: return false;
+    case ShowMode::Auto: break;
     }
     return Platform::HasDisplay();
 }

@@ -1,9 +1,9 @@
-#include "FileSystem.h"
+#include "support/FileSystem.h"
 
-#include "AppError.h"
-#include "DirectoryReader.h"
-#include "Paths.h"
-#include "Platform.h"
+#include "support/AppError.h"
+#include "support/DirectoryReader.h"
+#include "support/Paths.h"
+#include "support/Platform.h"
 
 #include <cerrno>
 #include <climits>

@@ -15,7 +15,8 @@ struct Int32Array
         : lower(lowerBound),
           values(upperBound >= lowerBound ? static_cast<std::size_t>(upperBound - lowerBound) + 1
                                           : 0)
-    {}
+    {
+    }
 
     bool empty() const { return values.empty(); }
     qint32 upper() const { return lower + static_cast<qint32>(values.size()) - 1; }

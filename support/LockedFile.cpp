@@ -1,7 +1,7 @@
-#include "LockedFile.h"
+#include "support/LockedFile.h"
 
-#include "AppError.h"
-#include "Platform.h"
+#include "support/AppError.h"
+#include "support/Platform.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "Numbers.h"
+#include "support/Numbers.h"
 
-#include "AppError.h"
+#include "support/AppError.h"
 
 #include <QLocale>
 #include <cmath>
@@ -36,8 +36,7 @@ double LeadingNumber(const QString& text)
 
 namespace {
 
-template <typename T>
-T RoundInto(double value)
+template <typename T> T RoundInto(double value)
 {
     if (std::isnan(value))
         RaiseError(ErrorNumber::Overflow);

@@ -1,8 +1,8 @@
-#include "Paths.h"
+#include "support/Paths.h"
 
-#include "AppError.h"
-#include "Platform.h"
-#include "Text.h"
+#include "support/AppError.h"
+#include "support/Platform.h"
+#include "support/Text.h"
 
 #include <QDir>
 #include <QStringList>
@@ -33,8 +33,7 @@ QString RemoveTrailingSlash(const QString& path, bool useForwardSlash)
     return path;
 }
 
-QString ParsePath(const QString& path, PathPart part, bool stripTrailingSlash,
-                  bool useForwardSlash)
+QString ParsePath(const QString& path, PathPart part, bool stripTrailingSlash, bool useForwardSlash)
 {
     return ParsePath(path, static_cast<int>(part), stripTrailingSlash, useForwardSlash);
 }
@@ -87,8 +86,7 @@ QString ParsePath(const QString& path, int part, bool stripTrailingSlash, bool u
         if (!stripTrailingSlash)
             result += sep;
         break;
-    default:
-        return {};
+    default: return {};
     }
     if (folderRules && network)
         result.prepend(networkPrefix);

@@ -6,7 +6,8 @@
 // native form, which is what callers pass) and with "\" when it is false. The network prefix
 // "\\" is only recognised in its backslash form.
 
-enum class PathPart : int {
+enum class PathPart : int
+{
     Folder = 0,
     FileName = 1,
     Extension = 2,

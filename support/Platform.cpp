@@ -1,6 +1,6 @@
-#include "Platform.h"
+#include "support/Platform.h"
 
-#include "AppError.h"
+#include "support/AppError.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -10,8 +10,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,13 +27,17 @@ bool Exists(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    struct stat st{};
+    struct stat st
+    {
+    };
     return ::stat(Encode(path).constData(), &st) == 0;
 }
 
 bool IsDirectory(const QString& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return !path.isEmpty() && ::stat(Encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -140,8 +144,12 @@ bool IsMountPoint(const QString& canonicalPath)
         return false;
     }
     // Without /proc: a folder on another device than its parent is a mount point.
-    struct stat self{};
-    struct stat parent{};
+    struct stat self
+    {
+    };
+    struct stat parent
+    {
+    };
     if (::stat(Encode(canonicalPath).constData(), &self) != 0)
         return false;
     if (::stat(Encode(canonicalPath + QStringLiteral("/..")).constData(), &parent) != 0)
@@ -157,7 +165,9 @@ void RenameNoReplace(const QString& from, const QString& to)
     int err = errno;
     if (err == EINVAL || err == ENOSYS) {
         // A file system without the no-replace flag: test, then rename.
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (::lstat(Encode(to).constData(), &st) == 0)
             err = EEXIST;
         else if (::rename(Encode(from).constData(), Encode(to).constData()) == 0)

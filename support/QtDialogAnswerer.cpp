@@ -1,6 +1,6 @@
-#include "QtDialogAnswerer.h"
+#include "support/QtDialogAnswerer.h"
 
-#include "Text.h"
+#include "support/Text.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialogs.h"
+#include "support/Dialogs.h"
 
 // The real Qt windows, modal to Dialogs::Owner().
 class QtDialogAnswerer : public DialogAnswerer

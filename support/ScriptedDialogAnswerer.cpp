@@ -1,4 +1,4 @@
-#include "ScriptedDialogAnswerer.h"
+#include "support/ScriptedDialogAnswerer.h"
 
 void ScriptedDialogAnswerer::Unexpected(const DialogRequest& request)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialogs.h"
+#include "support/Dialogs.h"
 
 #include <QList>
 #include <QString>

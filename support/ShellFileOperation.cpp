@@ -1,7 +1,7 @@
-#include "ShellFileOperation.h"
+#include "support/ShellFileOperation.h"
 
-#include "FileOperationProgress.h"
-#include "Platform.h"
+#include "support/FileOperationProgress.h"
+#include "support/Platform.h"
 
 #include <QDir>
 #include <QFile>
@@ -670,12 +670,8 @@ int ShellFileOperation(int operation, const QString& sourceList, const QString& 
     case ShellOperation::Copy:
         result = CopyFiles(state, SplitPathList(sourceList), SplitPathList(targetList).value(0));
         break;
-    case ShellOperation::Delete:
-        result = DeleteItems(state, SplitPathList(sourceList));
-        break;
-    default:
-        Fail(state, QStringLiteral("Unknown file operation %1").arg(operation));
-        return 1;
+    case ShellOperation::Delete: result = DeleteItems(state, SplitPathList(sourceList)); break;
+    default: Fail(state, QStringLiteral("Unknown file operation %1").arg(operation)); return 1;
     }
     if (state.progress && state.progress->Finish())
         state.progress.release(); // stays open with its failures; deletes itself on close

@@ -1,6 +1,6 @@
-#include "Text.h"
+#include "support/Text.h"
 
-#include "AppError.h"
+#include "support/AppError.h"
 
 QString TrimSpaces(const QString& text)
 {

@@ -1,13 +1,13 @@
-#include "Entries.h"
+#include "ui/Entries.h"
 
-#include "AppError.h"
-#include "CStringBuilder.h"
-#include "ErrorReport.h"
-#include "Numbers.h"
-#include "Paths.h"
-#include "SortedList.h"
-#include "Text.h"
-#include "frmPickFolder.h"
+#include "support/AppError.h"
+#include "support/CStringBuilder.h"
+#include "support/ErrorReport.h"
+#include "support/Numbers.h"
+#include "support/Paths.h"
+#include "support/Text.h"
+#include "ui/SortedList.h"
+#include "ui/frmPickFolder.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

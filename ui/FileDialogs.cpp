@@ -1,9 +1,9 @@
-#include "FileDialogs.h"
+#include "ui/FileDialogs.h"
 
-#include "AppInfo.h"
-#include "Dialogs.h"
-#include "Paths.h"
-#include "Text.h"
+#include "support/Dialogs.h"
+#include "support/Paths.h"
+#include "support/Text.h"
+#include "ui/AppInfo.h"
 
 #include <QFile>
 #include <QStringList>
@@ -25,10 +25,9 @@ bool ShowFileDialog(QString& path, FileDialogMode mode, QWidget* owner, const QS
             const qsizetype dot = pattern.lastIndexOf(u'.');
             extension = dot < 0 ? QString() : pattern.mid(dot + 1);
         }
-        const QString chosen =
-            mode == FileDialogMode::Open
-                ? Dialogs::OpenFile(title, filterList, folder, extension)
-                : Dialogs::SaveFile(title, filterList, folder, extension);
+        const QString chosen = mode == FileDialogMode::Open
+                                   ? Dialogs::OpenFile(title, filterList, folder, extension)
+                                   : Dialogs::SaveFile(title, filterList, folder, extension);
         path = TrimAtNull(TrimSpaces(chosen));
         return !path.isEmpty();
     } catch (...) {
@@ -39,8 +38,8 @@ bool ShowFileDialog(QString& path, FileDialogMode mode, QWidget* owner, const QS
 bool FolderIsAvailable(const QString& folder)
 {
     const QString probe = AddTrailingSlash(folder) + QStringLiteral("foo.$$$");
-    if (ParsePath(probe, PathPart::Folder).compare(ParsePath(probe, PathPart::Root),
-                                                   Qt::CaseInsensitive) == 0)
+    if (ParsePath(probe, PathPart::Folder)
+            .compare(ParsePath(probe, PathPart::Root), Qt::CaseInsensitive) == 0)
         return TestFolderWrite(folder);
     return PathExists(folder, true);
 }
@@ -54,7 +53,8 @@ bool TestFolderWrite(const QString& folder)
         QFile file(name);
         bool ok = file.open(QIODevice::WriteOnly);
         if (ok)
-            ok = file.write((kApplicationTitle + QStringLiteral(" dir open successful\r\n")).toUtf8()) > 0;
+            ok = file.write(
+                     (kApplicationTitle + QStringLiteral(" dir open successful\r\n")).toUtf8()) > 0;
         file.close();
         return QFile::remove(name) && ok;
     } catch (...) {

@@ -4,7 +4,11 @@
 
 class QWidget;
 
-enum class FileDialogMode { Open = 0, Save = 1 };
+enum class FileDialogMode
+{
+    Open = 0,
+    Save = 1
+};
 
 // The open and save chooser for settings documents. The initial folder loses a trailing
 // separator and falls back to the program's folder when it is not available; the default

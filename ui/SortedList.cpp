@@ -1,4 +1,4 @@
-#include "SortedList.h"
+#include "ui/SortedList.h"
 
 SortedList::SortedList(QWidget* parent) : QListWidget(parent)
 {

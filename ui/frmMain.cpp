@@ -1,23 +1,23 @@
-#include "frmMain.h"
+#include "ui/frmMain.h"
 
-#include "AppError.h"
-#include "AppInfo.h"
-#include "ArchiveBitHelper.h"
-#include "CBinaryINI.h"
-#include "CommandLine.h"
-#include "Dialogs.h"
-#include "Entries.h"
-#include "ErrorReport.h"
-#include "Events.h"
-#include "FileDialogs.h"
-#include "Numbers.h"
-#include "Paths.h"
-#include "Platform.h"
-#include "Preferences.h"
-#include "RecentFiles.h"
-#include "ShuffleRun.h"
-#include "SortedList.h"
-#include "Text.h"
+#include "documents/CBinaryINI.h"
+#include "documents/Preferences.h"
+#include "documents/RecentFiles.h"
+#include "engine/ArchiveBitHelper.h"
+#include "engine/ShuffleRun.h"
+#include "support/AppError.h"
+#include "support/CommandLine.h"
+#include "support/Dialogs.h"
+#include "support/ErrorReport.h"
+#include "support/Events.h"
+#include "support/Numbers.h"
+#include "support/Paths.h"
+#include "support/Platform.h"
+#include "support/Text.h"
+#include "ui/AppInfo.h"
+#include "ui/Entries.h"
+#include "ui/FileDialogs.h"
+#include "ui/SortedList.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -491,12 +491,9 @@ ShuffleJob frmMain::CurrentJob() const
 int frmMain::RenameValue() const
 {
     switch (m_chkRenameFiles->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
     }
 }
 
@@ -663,15 +660,9 @@ void frmMain::OnFileMenu(int index)
                 LoadSettings(path);
             break;
         }
-        case 12:
-            SaveSettings(false);
-            break;
-        case 13:
-            SaveSettings(true);
-            break;
-        case 19:
-            ToggleAutoLoad();
-            break;
+        case 12: SaveSettings(false); break;
+        case 13: SaveSettings(true); break;
+        case 19: ToggleAutoLoad(); break;
         case 21:
         case 22:
         case 23:
@@ -680,11 +671,8 @@ void frmMain::OnFileMenu(int index)
                 return;
             LoadSettings(ReadPreference(kRecentFilesKey + QString::number(index - 20)));
             break;
-        case 30:
-            close();
-            break;
-        default:
-            break;
+        case 30: close(); break;
+        default: break;
         }
     } catch (...) {
         ReportCurrentError(QString());

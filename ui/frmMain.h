@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ShuffleHost.h"
-#include "ShuffleJob.h"
+#include "engine/ShuffleHost.h"
+#include "engine/ShuffleJob.h"
 
 #include <QMainWindow>
 #include <QMap>

@@ -1,10 +1,10 @@
-#include "frmPickFolder.h"
+#include "ui/frmPickFolder.h"
 
-#include "Dialogs.h"
-#include "ErrorReport.h"
-#include "Paths.h"
-#include "ScanFolder.h"
-#include "Text.h"
+#include "engine/ScanFolder.h"
+#include "support/Dialogs.h"
+#include "support/ErrorReport.h"
+#include "support/Paths.h"
+#include "support/Text.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

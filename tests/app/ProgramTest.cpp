@@ -1,5 +1,5 @@
-#include "CBinaryINI.h"
-#include "TestSupport.h"
+#include "documents/CBinaryINI.h"
+#include "tests/common/TestSupport.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,5 +1,5 @@
-#include "Dialogs.h"
-#include "ScriptedDialogAnswerer.h"
+#include "support/Dialogs.h"
+#include "support/ScriptedDialogAnswerer.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "TestSupport.h"
+#include "tests/common/TestSupport.h"
 
-#include "AppError.h"
-#include "Dialogs.h"
+#include "support/AppError.h"
+#include "support/Dialogs.h"
 
 #include <QDir>
 #include <QFile>

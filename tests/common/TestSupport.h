@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScriptedDialogAnswerer.h"
+#include "support/ScriptedDialogAnswerer.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "CBinaryINI.h"
-#include "AppError.h"
-#include "BinaryIniFixtures.h"
-#include "TestSupport.h"
+#include "documents/CBinaryINI.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
+#include "tests/documents/BinaryIniFixtures.h"
 
 #include <QDir>
 #include <QFile>

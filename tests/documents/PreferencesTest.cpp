@@ -1,6 +1,6 @@
-#include "Preferences.h"
-#include "Paths.h"
-#include "TestSupport.h"
+#include "documents/Preferences.h"
+#include "support/Paths.h"
+#include "tests/common/TestSupport.h"
 
 #include <QFile>
 

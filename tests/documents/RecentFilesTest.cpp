@@ -1,7 +1,7 @@
-#include "RecentFiles.h"
-#include "Paths.h"
-#include "Preferences.h"
-#include "TestSupport.h"
+#include "documents/RecentFiles.h"
+#include "documents/Preferences.h"
+#include "support/Paths.h"
+#include "tests/common/TestSupport.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
-#include "Windows1252.h"
-#include "TestSupport.h"
+#include "documents/Windows1252.h"
+#include "tests/common/TestSupport.h"
 
 TEST(Windows1252, EveryByteHasACharacterAndBack)
 {

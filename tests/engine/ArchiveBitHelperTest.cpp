@@ -1,9 +1,9 @@
-#include "ArchiveBitHelper.h"
-#include "Dates.h"
-#include "FileSystem.h"
-#include "RecordingHost.h"
-#include "ShuffleRun.h"
-#include "TestSupport.h"
+#include "engine/ArchiveBitHelper.h"
+#include "engine/ShuffleRun.h"
+#include "support/Dates.h"
+#include "support/FileSystem.h"
+#include "tests/common/TestSupport.h"
+#include "tests/engine/RecordingHost.h"
 
 #include <QDir>
 #include <QFile>

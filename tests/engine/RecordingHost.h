@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ShuffleHost.h"
+#include "engine/ShuffleHost.h"
 
 #include <QStringList>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "ScanFolder.h"
-#include "AppError.h"
-#include "TestSupport.h"
+#include "engine/ScanFolder.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,9 +1,9 @@
-#include "ShuffleRun.h"
-#include "AppError.h"
-#include "FileSystem.h"
-#include "RecordingHost.h"
-#include "TestSupport.h"
-#include "Transfer.h"
+#include "engine/ShuffleRun.h"
+#include "engine/Transfer.h"
+#include "support/AppError.h"
+#include "support/FileSystem.h"
+#include "tests/common/TestSupport.h"
+#include "tests/engine/RecordingHost.h"
 
 #include <QDir>
 #include <QFileInfo>

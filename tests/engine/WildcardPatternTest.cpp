@@ -1,8 +1,8 @@
-#include "WildcardPattern.h"
-#include "AppError.h"
-#include "Pattern.h"
+#include "engine/WildcardPattern.h"
+#include "engine/Pattern.h"
+#include "support/AppError.h"
 
-#include "TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <QRegularExpression>
 

@@ -1,5 +1,5 @@
-#include "CRndNoRepeat.h"
-#include "TestSupport.h"
+#include "support/CRndNoRepeat.h"
+#include "tests/common/TestSupport.h"
 
 #include <QSet>
 #include <algorithm>

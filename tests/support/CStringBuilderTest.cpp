@@ -1,6 +1,6 @@
-#include "CStringBuilder.h"
-#include "AppError.h"
-#include "TestSupport.h"
+#include "support/CStringBuilder.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
 
 using namespace Qt::StringLiterals;
 

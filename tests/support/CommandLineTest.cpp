@@ -1,7 +1,7 @@
-#include "AppError.h"
-#include "CommandLine.h"
-#include "Paths.h"
-#include "TestSupport.h"
+#include "support/CommandLine.h"
+#include "support/AppError.h"
+#include "support/Paths.h"
+#include "tests/common/TestSupport.h"
 
 namespace {
 
@@ -56,16 +56,16 @@ TEST(CommandLine, BarePathsAreNotSwitches)
 
 TEST(CommandLine, RepeatedSwitchIsError457)
 {
-    for (const auto& args : {Args({"/a", "/a", "/f:Mix"}), Args({"/a", "/A"}),
-                             Args({"/f:x", "/F:y"})}) {
+    for (const auto& args :
+         {Args({"/a", "/a", "/f:Mix"}), Args({"/a", "/A"}), Args({"/f:x", "/F:y"})}) {
         try {
             ParseCommandLine(args);
             FAIL() << "expected a duplicate-key error";
         } catch (const AppError& e) {
             EXPECT_EQ(e.number(), 457);
-            EXPECT_EQ(e.description(), QStringLiteral(
-                                           "This key is already associated with an element of "
-                                           "this collection"));
+            EXPECT_EQ(e.description(),
+                      QStringLiteral("This key is already associated with an element of "
+                                     "this collection"));
         }
     }
 }

@@ -1,6 +1,6 @@
-#include "Dates.h"
-#include "AppError.h"
-#include "TestSupport.h"
+#include "support/Dates.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
 
 using namespace Qt::StringLiterals;
 

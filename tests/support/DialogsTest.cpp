@@ -1,7 +1,7 @@
-#include "AppError.h"
-#include "ConsoleDialogAnswerer.h"
-#include "ErrorReport.h"
-#include "TestSupport.h"
+#include "support/AppError.h"
+#include "support/ConsoleDialogAnswerer.h"
+#include "support/ErrorReport.h"
+#include "tests/common/TestSupport.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "FileSystem.h"
-#include "AppError.h"
-#include "TestSupport.h"
+#include "support/FileSystem.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
 
 #include <QFile>
 #include <QFileDevice>

@@ -1,6 +1,6 @@
-#include "Numbers.h"
-#include "AppError.h"
-#include "TestSupport.h"
+#include "support/Numbers.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
 
 using namespace Qt::StringLiterals;
 

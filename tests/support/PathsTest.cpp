@@ -1,8 +1,8 @@
-#include "Paths.h"
-#include "AppError.h"
-#include "Platform.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "support/Paths.h"
+#include "support/AppError.h"
+#include "support/Platform.h"
+#include "support/Text.h"
+#include "tests/common/TestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "ShellFileOperation.h"
-#include "FileOperationProgress.h"
-#include "TestSupport.h"
+#include "support/ShellFileOperation.h"
+#include "support/FileOperationProgress.h"
+#include "tests/common/TestSupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "AppError.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "support/Text.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
 
 TEST(Text, SplitStringCountsAndTrailingDelimiter)
 {
     QStringList pieces;
     EXPECT_EQ(SplitString(pieces, QStringLiteral("a,b,c"), QStringLiteral(","), true), 3);
-    EXPECT_EQ(pieces, (QStringList{{}, QStringLiteral("a"), QStringLiteral("b"),
-                                   QStringLiteral("c"), {}}));
+    EXPECT_EQ(pieces,
+              (QStringList{{}, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), {}}));
     EXPECT_EQ(SplitString(pieces, QStringLiteral("a,b,"), QStringLiteral(","), true), 2);
     EXPECT_EQ(SplitString(pieces, QStringLiteral("a,b,"), QStringLiteral(","), false), 3);
     EXPECT_EQ(pieces.at(3), QString());

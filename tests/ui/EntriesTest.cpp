@@ -1,8 +1,8 @@
-#include "Entries.h"
-#include "AppError.h"
-#include "PickFolderDriver.h"
-#include "SortedList.h"
-#include "TestSupport.h"
+#include "ui/Entries.h"
+#include "support/AppError.h"
+#include "tests/common/TestSupport.h"
+#include "tests/ui/PickFolderDriver.h"
+#include "ui/SortedList.h"
 
 #include <QLocale>
 

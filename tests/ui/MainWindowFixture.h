@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Paths.h"
-#include "TestSupport.h"
-#include "frmMain.h"
+#include "support/Paths.h"
+#include "tests/common/TestSupport.h"
+#include "ui/frmMain.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frmPickFolder.h"
+#include "ui/frmPickFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>

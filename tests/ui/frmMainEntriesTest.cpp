@@ -1,6 +1,6 @@
-#include "MainWindowFixture.h"
-#include "PickFolderDriver.h"
-#include "SortedList.h"
+#include "tests/ui/MainWindowFixture.h"
+#include "tests/ui/PickFolderDriver.h"
+#include "ui/SortedList.h"
 
 #include <QLabel>
 

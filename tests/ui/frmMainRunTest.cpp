@@ -1,6 +1,6 @@
-#include "FileSystem.h"
-#include "MainWindowFixture.h"
-#include "SortedList.h"
+#include "support/FileSystem.h"
+#include "tests/ui/MainWindowFixture.h"
+#include "ui/SortedList.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "AppError.h"
-#include "CBinaryINI.h"
-#include "MainWindowFixture.h"
-#include "Preferences.h"
-#include "SortedList.h"
+#include "documents/CBinaryINI.h"
+#include "documents/Preferences.h"
+#include "support/AppError.h"
+#include "tests/ui/MainWindowFixture.h"
+#include "ui/SortedList.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "frmPickFolder.h"
-#include "Dialogs.h"
-#include "PickFolderDriver.h"
-#include "TestSupport.h"
+#include "ui/frmPickFolder.h"
+#include "support/Dialogs.h"
+#include "tests/common/TestSupport.h"
+#include "tests/ui/PickFolderDriver.h"
 
 #include <QLabel>
 #include <QPointer>
