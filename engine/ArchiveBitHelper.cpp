@@ -1,7 +1,6 @@
 #include "engine/ArchiveBitHelper.h"
 
 #include "engine/ScanFolder.h"
-#include "engine/Transfer.h"
 #include "support/AppError.h"
 #include "support/Dates.h"
 #include "support/Dialogs.h"
@@ -28,11 +27,7 @@ QStringList LibraryFiles(const QStringList& libraries, const QString& fileTypes)
 {
     QStringList files;
     qint32 count = 0;
-    for (const QString& entry : libraries) {
-        bool includeSubfolders = false;
-        const QString folder = LibraryEntryFolder(entry, &includeSubfolders);
-        ScanFolder(files, count, folder, includeSubfolders, false, QString(), fileTypes);
-    }
+    ScanLibraryEntries(libraries, fileTypes, files, count);
     return files;
 }
 

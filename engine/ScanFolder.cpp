@@ -1,5 +1,6 @@
 #include "engine/ScanFolder.h"
 
+#include "engine/JobEntries.h"
 #include "engine/WildcardPattern.h"
 #include "support/AppError.h"
 #include "support/DirectoryReader.h"
@@ -123,4 +124,14 @@ void ScanFolder(QStringList& files, qint32& count, const QString& folder, bool i
     const QString base = AddTrailingSlash(folder);
     DirectoryReader reader(base);
     ScanLevel(scan, reader, base, 0);
+}
+
+void ScanLibraryEntries(const QStringList& entries, const QString& fileTypes, QStringList& files,
+                        qint32& count)
+{
+    for (const QString& text : entries) {
+        const LibraryEntry entry = LibraryEntry::Parse(text);
+        ScanFolder(files, count, entry.folder, entry.includeSubfolders, false, QString(),
+                   fileTypes);
+    }
 }

@@ -17,3 +17,8 @@
 // range; what was appended before an error stays.
 void ScanFolder(QStringList& files, qint32& count, const QString& folder, bool includeSubfolders,
                 bool listFolders, const QString& folderPattern, const QString& fileTypes);
+
+// Scans each library entry in list order into one list: a folder with "<+>" with its
+// subfolders, any other without.
+void ScanLibraryEntries(const QStringList& entries, const QString& fileTypes, QStringList& files,
+                        qint32& count);

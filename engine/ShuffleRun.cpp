@@ -7,6 +7,7 @@
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/FileSystem.h"
+#include "support/Int32Array.h"
 #include "support/Numbers.h"
 #include "support/Paths.h"
 #include "support/ShellFileOperation.h"
@@ -14,17 +15,11 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QSet>
 #include <cmath>
 
 namespace {
 
 const QChar kNul(u'\0');
-
-QString DestinationFolder(const QString& entry)
-{
-    return GetField(entry, 1, QStringLiteral(","));
-}
 
 // Loops over the lists count in 16 bits, which cannot step past 32,767.
 void CheckListLimit(qint32 count)
@@ -49,6 +44,20 @@ private:
     double* m_total;
     QElapsedTimer m_timer;
 };
+
+// A random order of 0..n-1 as order(1..n); lists of one or two entries keep their order, since
+// the random source cannot order fewer than three numbers.
+Int32Array DrawOrder(CRndNoRepeat& rnd, qint32 n)
+{
+    Int32Array order(1, n);
+    if (n > 2) {
+        rnd.Non_Repeating_Numbers(n, n, order, 0, false);
+    } else {
+        for (qint32 k = 1; k <= n; ++k)
+            order[k] = k - 1;
+    }
+    return order;
+}
 
 } // namespace
 
@@ -87,24 +96,32 @@ ShuffleOutcome ShuffleRun::Run()
         if (m_job.libraries.isEmpty() || m_job.destinations.isEmpty())
             return Stop(QStringLiteral("You must enter valid folders."));
         CheckForCancel();
-        if (!ValidateAndPrepare())
-            return ShuffleOutcome::Stopped;
+        if (const QString problem = DestinationProblem(); !problem.isEmpty())
+            return Stop(problem);
+        CheckForCancel();
+        if (!CreateMissingFolders())
+            return Stop(QString());
+        CheckForCancel();
 
+        // Nothing is emptied before the run knows it can go on: the libraries hold files and
+        // every destination's budget can be formed.
         m_host.ShowProgress(true);
         m_host.SetProgress(0, 100);
-        m_startSeconds = QDateTime::currentSecsSinceEpoch();
-        m_rename = m_job.renameFiles == 1;
-
         ScanLibraries();
         CheckForCancel();
         if (m_count == 0)
             return Stop(QStringLiteral("Nothing to do. No files were found!"));
+        PlanDestinations();
         CheckForCancel();
+        EmptyDestinations();
+        CheckForCancel();
+
+        m_startSeconds = QDateTime::currentSecsSinceEpoch();
+        m_rename = m_job.renameFiles == 1;
         CollectNewFiles();
         DrawOrders();
 
-        const qint32 D = m_job.destinations.size();
-        CheckListLimit(D);
+        const qint32 D = static_cast<qint32>(m_budgets.size());
         m_host.SetProgress(1, 2 * D + 1);
         CheckForCancel();
         if (m_rename) {
@@ -134,53 +151,42 @@ ShuffleOutcome ShuffleRun::Run()
     return failed ? ShuffleOutcome::Failed : ShuffleOutcome::Finished;
 }
 
-bool ShuffleRun::ValidateAndPrepare()
+QString ShuffleRun::DestinationProblem() const
 {
     for (const QString& entry : m_job.destinations) {
-        const QString folder = DestinationFolder(entry);
-        if (TrimSpaces(folder).isEmpty() || IsRootPath(folder)) {
-            Stop(QStringLiteral("Cannot and will not continue! Either one of the destination "
-                                "folders is blank or it is a ROOT path."));
-            return false;
-        }
+        const QString folder = DestinationEntry::Parse(entry).folder;
+        if (TrimSpaces(folder).isEmpty() || IsRootPath(folder))
+            return QStringLiteral("Cannot and will not continue! Either one of the destination "
+                                  "folders is blank or it is a ROOT path.");
     }
-    CheckForCancel();
-
-    bool anyMissing = false;
+    // Emptying such a destination would throw away the library itself.
     for (const QString& entry : m_job.destinations) {
-        if (!PathExists(DestinationFolder(entry), true)) {
-            anyMissing = true;
-            break;
+        const QString folder = DestinationEntry::Parse(entry).folder;
+        for (const QString& library : m_job.libraries) {
+            if (FoldersOverlap(folder, LibraryEntry::Parse(library).folder))
+                return QStringLiteral("Cannot and will not continue! A destination folder is, "
+                                      "contains or lies inside a library folder.");
         }
     }
-    if (anyMissing) {
-        const MsgResult answer = Dialogs::MsgBox(
-            QStringLiteral("One or more of the destination folders doesn't exist. Create them?"),
-            MsgButtons::YesNo, MsgIcon::Exclamation);
-        if (answer != MsgResult::Yes) {
-            Stop(QString());
-            return false;
-        }
-        for (const QString& entry : m_job.destinations) {
-            const QString folder = DestinationFolder(entry);
-            if (!PathExists(folder, true))
-                MakeFolderPath(folder);
-        }
-    }
-    CheckForCancel();
+    return {};
+}
 
-    bool empty = m_autoMode;
-    if (!empty)
-        empty = Dialogs::MsgBox(QStringLiteral("Delete all files from destination folders first?"),
-                                MsgButtons::YesNo, MsgIcon::Question, {},
-                                MsgResult::No) == MsgResult::Yes;
-    if (empty) {
-        m_host.SetStatus(QStringLiteral("Deleting dest files..."));
-        for (const QString& entry : m_job.destinations)
-            DeleteFilesToRecycle(
-                {AddTrailingSlash(DestinationFolder(entry)) + QStringLiteral("*.*")});
+bool ShuffleRun::CreateMissingFolders()
+{
+    QStringList missing;
+    for (const QString& entry : m_job.destinations) {
+        const QString folder = DestinationEntry::Parse(entry).folder;
+        if (!PathExists(folder, true))
+            missing << folder;
     }
-    CheckForCancel();
+    if (missing.isEmpty())
+        return true;
+    if (Dialogs::MsgBox(
+            QStringLiteral("One or more of the destination folders doesn't exist. Create them?"),
+            MsgButtons::YesNo, MsgIcon::Exclamation) != MsgResult::Yes)
+        return false;
+    for (const QString& folder : missing)
+        MakeFolderPath(folder);
     return true;
 }
 
@@ -188,23 +194,40 @@ void ShuffleRun::ScanLibraries()
 {
     Stopwatch watch(m_timings ? &m_timings->scanSeconds : nullptr);
     m_host.SetStatus(QStringLiteral("Getting list of files..."));
-    for (const QString& entry : m_job.libraries) {
-        bool subfolders = false;
-        const QString folder = LibraryEntryFolder(entry, &subfolders);
-        ScanFolder(m_files, m_count, folder, subfolders, false, QString(), m_job.fileTypes);
-    }
+    ScanLibraryEntries(m_job.libraries, m_job.fileTypes, m_files, m_count);
+}
+
+void ShuffleRun::PlanDestinations()
+{
+    CheckListLimit(m_count);
+    CheckListLimit(static_cast<qint32>(m_job.destinations.size()));
+    for (const QString& entry : m_job.destinations)
+        m_budgets.push_back(DestinationBudget::Of(DestinationEntry::Parse(entry)));
+    m_safeNames.assign(m_budgets.size(), false);
+}
+
+void ShuffleRun::EmptyDestinations()
+{
+    const bool empty =
+        m_autoMode ||
+        Dialogs::MsgBox(QStringLiteral("Delete all files from destination folders first?"),
+                        MsgButtons::YesNo, MsgIcon::Question, {}, MsgResult::No) == MsgResult::Yes;
+    if (!empty)
+        return;
+    m_host.SetStatus(QStringLiteral("Deleting dest files..."));
+    for (const DestinationBudget& destination : m_budgets)
+        DeleteFilesToRecycle({AddTrailingSlash(destination.folder) + QStringLiteral("*.*")});
 }
 
 void ShuffleRun::CollectNewFiles()
 {
     m_host.SetStatus(QStringLiteral("Scanning for new files..."));
-    CheckListLimit(m_count);
-    m_sizes.assign(static_cast<std::size_t>(m_count), -1);
+    m_sizes.reserve(static_cast<std::size_t>(m_count));
     for (qint32 i = 0; i < m_count; ++i) {
-        if (GetAttr(m_files.at(i)) & FileAttribute::Archive) {
+        if (GetAttr(m_files.at(i)) & FileAttribute::Archive)
             m_newFileIndex.push_back(i);
-            ++m_newCount;
-        }
+        // Every step of both passes looks at the size of every candidate: read once per run.
+        m_sizes.push_back(FileLen(m_files.at(i)));
         CheckForCancel();
     }
 }
@@ -214,135 +237,98 @@ void ShuffleRun::DrawOrders()
     Stopwatch watch(m_timings ? &m_timings->randomizeSeconds : nullptr);
     m_host.SetStatus(QStringLiteral("Randomizing list..."));
     CRndNoRepeat rnd;
-    // Lists of one or two entries are visited in list order: a random order of fewer than
-    // three numbers is never drawn.
-    const auto draw = [&rnd](qint32 n, Int32Array& order) {
-        if (n > 2) {
-            rnd.Non_Repeating_Numbers(n, n, order, 0, false);
-        } else {
-            order = Int32Array(1, n);
-            for (qint32 k = 1; k <= n; ++k)
-                order[k] = k - 1;
-        }
+    const Int32Array fileOrder = DrawOrder(rnd, m_count);
+    const qint32 newCount = static_cast<qint32>(m_newFileIndex.size());
+    const Int32Array newOrder = DrawOrder(rnd, newCount);
+    const auto candidate = [this](qint32 index) {
+        return Candidate{m_files.at(index), m_sizes[static_cast<std::size_t>(index)]};
     };
-    draw(m_count, m_fileOrder);
-    draw(m_newCount, m_newOrder);
+    for (qint32 k = 1; k <= m_count; ++k)
+        m_allCandidates.push_back(candidate(fileOrder[k]));
+    for (qint32 k = 1; k <= newCount; ++k)
+        m_newCandidates.push_back(candidate(m_newFileIndex[static_cast<std::size_t>(newOrder[k])]));
 }
 
 void ShuffleRun::DestinationStep(Pass pass, qint16 d)
 {
-    const QString& entry = m_job.destinations.at(d);
-    const QString folder = DestinationFolder(entry);
-    const qint32 D = m_job.destinations.size();
+    const QString& folder = m_budgets[static_cast<std::size_t>(d)].folder;
+    const qint32 D = static_cast<qint32>(m_budgets.size());
     const QString number = QString::number(d + 1) + QStringLiteral("...");
 
     OpenPlaylist(folder);
     m_host.SetStatus((pass == Pass::NewFiles ? QStringLiteral("Determining new files ")
                                              : QStringLiteral("Determining dest files ")) +
                      number);
-    {
-        Stopwatch watch(m_timings ? &m_timings->selectSeconds : nullptr);
-        SelectFiles(pass, d);
+    const StepSelection selection = SelectFor(pass, d);
+    const std::vector<Candidate>& candidates =
+        pass == Pass::NewFiles ? m_newCandidates : m_allCandidates;
+    if (!m_rename && m_playlist) {
+        for (const ChosenFile& file : selection.chosen)
+            m_playlist->write(candidates[static_cast<std::size_t>(file.candidate)].path.toUtf8() +
+                              "\r\n");
     }
-    if (m_chosen > 0) {
+    if (!selection.chosen.empty()) {
         m_host.SetStatus((pass == Pass::NewFiles ? QStringLiteral("Copying new files ")
                                                  : QStringLiteral("Copying dest files ")) +
                          number);
-        CopyChosenFiles(folder);
+        CopyChosenFiles(folder, selection, candidates);
     }
     m_host.SetProgress(D * (static_cast<int>(pass) - 1) + d + 2, 2 * D + 1);
     ClosePlaylist();
     CheckForCancel();
 }
 
-void ShuffleRun::SelectFiles(Pass pass, qint16 d)
+StepSelection ShuffleRun::SelectFor(Pass pass, qint16 d)
 {
-    const QString& entry = m_job.destinations.at(d);
-    const QString folder = DestinationFolder(entry);
-    const qint32 maxSize = ToInt32(LeadingNumber(GetField(entry, 2, QStringLiteral(","))));
-    const qint16 percent = ToInt16(LeadingNumber(GetField(entry, 3, QStringLiteral(","))));
+    Stopwatch watch(m_timings ? &m_timings->selectSeconds : nullptr);
+    const auto self = static_cast<std::size_t>(d);
+    const DestinationBudget& budget = m_budgets[self];
+    const qint32 used = FolderSize(budget.folder);
+    // Pass 1 takes nothing for a destination that asks for no new files.
+    const bool takes = pass == Pass::AnyFiles || budget.takesNewFiles;
+    static const std::vector<Candidate> none;
+    const std::vector<Candidate>& candidates =
+        !takes ? none : (pass == Pass::NewFiles ? m_newCandidates : m_allCandidates);
 
-    m_copyList = CStringBuilder();
-    m_chosen = 0;
-    m_used = FolderSize(folder);
+    // What is on disk now: only the run writes into the destinations during a step.
+    std::vector<DestinationNames> names;
+    names.reserve(m_budgets.size());
+    for (std::size_t i = 0; i < m_budgets.size(); ++i)
+        names.push_back(DestinationNames::Read(m_budgets[i].folder, m_safeNames[i]));
+    std::vector<const DestinationNames*> destinations;
+    for (const DestinationNames& n : names)
+        destinations.push_back(&n);
 
-    qint32 n = 0;
-    qint32 budget = 0;
-    if (pass == Pass::NewFiles) {
-        if (percent > 0) {
-            n = m_newCount;
-            const qint32 whole = CheckedMul(maxSize, 1048576);
-            budget = ToInt32(percent / 100.0 * static_cast<double>(whole));
-        }
-    } else {
-        n = m_count;
-        budget = CheckedMul(maxSize, 1048576);
-    }
-    CheckListLimit(n);
-
-    const Int32Array& order = pass == Pass::NewFiles ? m_newOrder : m_fileOrder;
-    const QString folderSlash = AddTrailingSlash(folder);
-    QStringList destinationFolders;
-    for (const QString& other : m_job.destinations)
-        destinationFolders << AddTrailingSlash(DestinationFolder(other));
-    // Two library files of one name would overwrite each other in this step's copy.
-    QSet<QString> chosenNames;
-
-    for (qint32 k = 1; k <= n; ++k) {
-        const qint32 index =
-            pass == Pass::NewFiles ? m_newFileIndex[static_cast<std::size_t>(order[k])] : order[k];
-        const QString& candidate = m_files.at(index);
-        const qint32 size = CandidateSize(index);
-        if (CheckedAdd(m_used, size) <= budget) {
-            const QString name = ParsePath(candidate, PathPart::FileName);
-            bool taken = chosenNames.contains(name);
-            for (qsizetype i = 0; i < destinationFolders.size() && !taken; ++i)
-                taken = PathExists(destinationFolders.at(i) + name, true);
-            if (!taken) {
-                chosenNames.insert(name);
-                ++m_chosen;
-                m_used += size;
-                m_copyList.Append(candidate).Append(QString(kNul));
-                if (m_rename) {
-                    const QString letter =
-                        pass == Pass::NewFiles ? QStringLiteral("A") : QStringLiteral("F");
-                    m_oldNames->Append(folderSlash + name).Append(QString(kNul));
-                    m_newNames
-                        ->Append(folderSlash + letter +
-                                 QStringLiteral("%1").arg(m_chosen, 4, 10, QChar(u'0')) + u'.' +
-                                 ParsePath(candidate, PathPart::Extension))
-                        .Append(QString(kNul));
-                } else if (m_playlist) {
-                    m_playlist->write(candidate.toUtf8() + "\r\n");
-                }
-            }
-        }
-        CheckForCancel();
-    }
+    const QChar letter = !m_rename ? QChar() : pass == Pass::NewFiles ? u'A' : u'F';
+    return SelectFiles(candidates, used, pass == Pass::NewFiles ? budget.newFiles : budget.all,
+                       destinations, self, letter, [this] { CheckForCancel(); });
 }
 
-// Every step of both passes looks at the size of every candidate; reading each size once per
-// run instead of once per step saves most of the run's file-system queries on a large library.
-qint32 ShuffleRun::CandidateSize(qint32 fileIndex)
-{
-    qint32& size = m_sizes[static_cast<std::size_t>(fileIndex)];
-    if (size < 0)
-        size = FileLen(m_files.at(fileIndex));
-    return size;
-}
-
-void ShuffleRun::CopyChosenFiles(const QString& folder)
+void ShuffleRun::CopyChosenFiles(const QString& folder, const StepSelection& selection,
+                                 const std::vector<Candidate>& candidates)
 {
     Stopwatch watch(m_timings ? &m_timings->copySeconds : nullptr);
-    m_copyList.Append(QString(kNul));
+    CStringBuilder copyList;
+    for (const ChosenFile& file : selection.chosen)
+        copyList.Append(candidates[static_cast<std::size_t>(file.candidate)].path)
+            .Append(QString(kNul));
+    copyList.Append(QString(kNul));
     const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
     QElapsedTimer precise;
     precise.start();
-    ShellFileOperation(ShellOperation::Copy, m_copyList.ToString(), folder + kNul + kNul);
+    ShellFileOperation(ShellOperation::Copy, copyList.ToString(), folder + kNul + kNul);
     m_transferSeconds = CheckedAdd(
         m_transferSeconds, static_cast<qint32>(QDateTime::currentSecsSinceEpoch() - startSeconds));
     m_transferMilliseconds += precise.elapsed();
-    m_transferBytes = CheckedAdd(m_transferBytes, m_used);
+    m_transferBytes = CheckedAdd(m_transferBytes, selection.used);
+
+    if (m_rename) {
+        const QString folderSlash = AddTrailingSlash(folder);
+        for (const ChosenFile& file : selection.chosen) {
+            m_oldNames->Append(folderSlash + file.name).Append(QString(kNul));
+            m_newNames->Append(folderSlash + file.newName).Append(QString(kNul));
+        }
+    }
 }
 
 void ShuffleRun::OpenPlaylist(const QString& folder)
@@ -366,7 +352,8 @@ void ShuffleRun::ClosePlaylist()
 
 void ShuffleRun::Finish()
 {
-    // Each step on its own: a failure here skips that step only.
+    // Each step on its own: a failure here skips that step only. The host and the dialogs
+    // belong to the window, whose own failures must not keep the run from ending.
     try {
         ClosePlaylist();
     } catch (...) {

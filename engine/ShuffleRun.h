@@ -1,9 +1,10 @@
 #pragma once
 
+#include "engine/DestinationNames.h"
+#include "engine/Selection.h"
 #include "engine/ShuffleHost.h"
 #include "engine/ShuffleJob.h"
 #include "support/CStringBuilder.h"
-#include "support/Int32Array.h"
 
 #include <QFile>
 #include <QStringList>
@@ -20,9 +21,10 @@ struct ShuffleTimings
     double copySeconds = 0;
 };
 
-// One run of a job: validation, preparing the destinations, scanning the libraries, the two
-// random orders, two passes over the destinations (new files, then any files), the random
-// rename and the closing report. Lives for one run only.
+// One run of a job: validation, the library scan, the destinations' budgets, emptying them,
+// the two random orders, two passes over the destinations (new files, then any files), the
+// random rename and the closing report. Everything that can stop the run is known before
+// anything is emptied. Lives for one run only.
 class ShuffleRun
 {
 public:
@@ -48,14 +50,18 @@ private:
 
     void CheckForCancel();
     ShuffleOutcome Stop(const QString& message);
-    bool ValidateAndPrepare(); // false: stopped
+    // The message that stops the run for its destinations, or empty.
+    QString DestinationProblem() const;
+    bool CreateMissingFolders(); // false: the user said no
     void ScanLibraries();
+    void PlanDestinations();
+    void EmptyDestinations();
     void CollectNewFiles();
     void DrawOrders();
     void DestinationStep(Pass pass, qint16 d);
-    void SelectFiles(Pass pass, qint16 d);
-    qint32 CandidateSize(qint32 fileIndex);
-    void CopyChosenFiles(const QString& folder);
+    StepSelection SelectFor(Pass pass, qint16 d);
+    void CopyChosenFiles(const QString& folder, const StepSelection& selection,
+                         const std::vector<Candidate>& candidates);
     void OpenPlaylist(const QString& folder);
     void ClosePlaylist();
     void Finish();
@@ -66,13 +72,15 @@ private:
 
     QStringList m_files;
     qint32 m_count = 0;
+    std::vector<DestinationBudget> m_budgets;
+    // Whether each destination needs safe names.
+    std::vector<bool> m_safeNames;
     // The new files, as their places in the file list.
     std::vector<qint32> m_newFileIndex;
-    qint32 m_newCount = 0;
-    // The sizes read so far (-1: not yet).
     std::vector<qint32> m_sizes;
-    Int32Array m_fileOrder;
-    Int32Array m_newOrder;
+    // The candidates of each pass in their random order.
+    std::vector<Candidate> m_newCandidates;
+    std::vector<Candidate> m_allCandidates;
     bool m_rename = false;
     qint64 m_startSeconds = 0;
     qint32 m_transferSeconds = 0;
@@ -81,11 +89,6 @@ private:
     std::optional<CStringBuilder> m_oldNames;
     std::optional<CStringBuilder> m_newNames;
     std::unique_ptr<QFile> m_playlist;
-
-    // The destination step in progress.
-    CStringBuilder m_copyList;
-    qint32 m_used = 0;
-    qint16 m_chosen = 0;
 
     QString m_finalStatus;
     ShuffleTimings* m_timings = nullptr;

@@ -15,14 +15,6 @@ QString PlaylistPath(const QString& destinationFolder)
            QStringLiteral(".m3u");
 }
 
-QString LibraryEntryFolder(const QString& entry, bool* includeSubfolders)
-{
-    const bool sub = entry.endsWith(QStringLiteral("<+>"));
-    if (includeSubfolders)
-        *includeSubfolders = sub;
-    return sub ? entry.left(entry.size() - 3) : entry;
-}
-
 void RenameCopiedFiles(const QString& oldNames, const QString& newNames)
 {
     const QString nul(QChar(u'\0'));

@@ -5,9 +5,6 @@
 // The playlist beside a destination folder: /media/stick/Music gives /media/stick/Music.m3u.
 QString PlaylistPath(const QString& destinationFolder);
 
-// A library entry's folder and whether its subfolders are included ("<+>" at the end).
-QString LibraryEntryFolder(const QString& entry, bool* includeSubfolders);
-
 // Gives each name of the NUL-separated old list the name at the same position of the new
 // list. Lists of unequal length are error 52; a failed rename raises its error with
 // " Naming <old> to <new>" after the description. An empty old name ends the work.

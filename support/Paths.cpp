@@ -176,3 +176,13 @@ bool IsRootPath(const QString& path)
         return true;
     return Platform::IsMountPoint(full);
 }
+
+bool FoldersOverlap(const QString& a, const QString& b)
+{
+    const QString x = Platform::CanonicalPath(AddTrailingSlash(a));
+    const QString y = Platform::CanonicalPath(AddTrailingSlash(b));
+    const auto within = [](const QString& outer, const QString& inner) {
+        return inner == outer || inner.startsWith(outer.endsWith(u'/') ? outer : outer + u'/');
+    };
+    return within(x, y) || within(y, x);
+}

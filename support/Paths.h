@@ -55,5 +55,9 @@ void MakeFolderPath(const QString& path);
 // or any folder that contains it.
 bool IsRootPath(const QString& path);
 
+// True when one folder is the other or lies inside it, compared after links, "." and ".." are
+// resolved (as far as the folders exist).
+bool FoldersOverlap(const QString& a, const QString& b);
+
 inline const QString kCompanyName = QStringLiteral("Orlenna");
 inline const QString kProductTitle = QStringLiteral("Pendrift");

@@ -1,9 +1,9 @@
 #include "ui/Entries.h"
 
+#include "engine/JobEntries.h"
 #include "support/AppError.h"
 #include "support/CStringBuilder.h"
 #include "support/ErrorReport.h"
-#include "support/Numbers.h"
 #include "support/Paths.h"
 #include "support/Text.h"
 #include "ui/SortedList.h"
@@ -16,34 +16,27 @@
 
 namespace {
 
-const QString kIncludeSubfolders = QStringLiteral("<+>");
-
-// Numbers are stored with "." whatever the user's regional settings.
-QString StoredNumber(const QString& fieldText)
-{
-    return PlainDecimal(LeadingNumber(fieldText));
-}
-
 QString EntryText(const frmPickFolder& dialog, EntryKind kind, const QString& folder)
 {
     if (kind == EntryKind::Library)
-        return dialog.chkIncludeSubfolders()->isChecked() ? folder + kIncludeSubfolders : folder;
-    return folder + u',' + StoredNumber(dialog.txtDestinationSize()->text()) + u',' +
-           StoredNumber(dialog.txtPercNewFiles()->text());
+        return LibraryEntry{folder, dialog.chkIncludeSubfolders()->isChecked()}.Format();
+    return DestinationEntry{folder, dialog.txtDestinationSize()->text(),
+                            dialog.txtPercNewFiles()->text()}
+        .Format();
 }
 
-void FillFromEntry(frmPickFolder& dialog, EntryKind kind, const QString& entry)
+void FillFromEntry(frmPickFolder& dialog, EntryKind kind, const QString& text)
 {
     if (kind == EntryKind::Library) {
-        const bool included = entry.endsWith(kIncludeSubfolders);
-        dialog.txtFolder()->setText(included ? entry.left(entry.size() - 3) : entry);
-        dialog.chkIncludeSubfolders()->setChecked(included);
+        const LibraryEntry entry = LibraryEntry::Parse(text);
+        dialog.txtFolder()->setText(entry.folder);
+        dialog.chkIncludeSubfolders()->setChecked(entry.includeSubfolders);
         return;
     }
-    const QString comma = QStringLiteral(",");
-    dialog.txtFolder()->setText(GetField(entry, 1, comma));
-    dialog.txtDestinationSize()->setText(GetField(entry, 2, comma));
-    dialog.txtPercNewFiles()->setText(GetField(entry, 3, comma));
+    const DestinationEntry entry = DestinationEntry::Parse(text);
+    dialog.txtFolder()->setText(entry.folder);
+    dialog.txtDestinationSize()->setText(entry.maxSize);
+    dialog.txtPercNewFiles()->setText(entry.percent);
 }
 
 struct Unloader

@@ -18,13 +18,16 @@ public:
     void SetWaitCursor(bool waiting) override { Log(waiting ? "wait cursor" : "default cursor"); }
     void SetBusy(bool busy) override { Log((this->busy = busy) ? "busy" : "idle"); }
     void ClearCancelRequest() override { Log("clear cancel"); }
+    // True at the first check after the status `cancelAfter` was shown.
     bool CheckCancel() override
     {
+        ++checks;
         if (onCheck)
-            onCheck(++checks);
-        else
-            ++checks;
-        return cancelAt > 0 && checks == cancelAt;
+            onCheck(Statuses().value(Statuses().size() - 1));
+        if (cancelAfter.isEmpty() || !Statuses().contains(cancelAfter))
+            return false;
+        cancelAfter.clear();
+        return true;
     }
 
     // The recorded events of one kind, without their prefix, in order.
@@ -42,8 +45,9 @@ public:
     QStringList events;
     bool busy = false;
     int checks = 0;
-    int cancelAt = 0; // the check (counted from 1) that answers "cancel"
-    std::function<void(int)> onCheck;
+    QString cancelAfter;
+    // Called at every check with the status shown last.
+    std::function<void(const QString&)> onCheck;
 
 private:
     void Log(const char* text) { events << QString::fromUtf8(text); }

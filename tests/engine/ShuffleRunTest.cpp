@@ -1,4 +1,5 @@
 #include "engine/ShuffleRun.h"
+#include "engine/JobEntries.h"
 #include "engine/Transfer.h"
 #include "support/AppError.h"
 #include "support/FileSystem.h"
@@ -241,18 +242,31 @@ TEST(ShuffleRun, ValidationStopsLeaveWithoutTheFinish)
     const QString root = u"Cannot and will not continue! Either one of the destination folders "
                          u"is blank or it is a ROOT path."_s;
     const QString create = u"One or more of the destination folders doesn't exist. Create them?"_s;
+    const QString overlap = u"Cannot and will not continue! A destination folder is, contains or "
+                            u"lies inside a library folder."_s;
+    const QString nothing = u"Nothing to do. No files were found!"_s;
+    QFile::link(folder, lib.Dest(u"link"_s));
+    // Unattended runs empty without asking: what the destination holds must survive every stop.
+    const QString kept = lib.Made(u"ok"_s) + u"/kept.mp3"_s;
+    QFile(kept).open(QIODevice::WriteOnly);
     struct Case
     {
         QStringList libraries, destinations;
         QString fileTypes, message; // the question to create folders is answered No
     };
-    const Case cases[] = {{{}, {ok}, u"*.mp3"_s, folders},
-                          {{folder}, {}, u"*.mp3"_s, folders},
-                          {{folder}, {ok, u" ,1,0"_s}, u"*.mp3"_s, root},
-                          {{folder}, {u"/dev/shm,1,0"_s}, u"*.mp3"_s, root},
-                          {{folder}, {QDir::homePath() + u",1,0"_s}, u"*.mp3"_s, root},
-                          {{folder}, {lib.Dest(u"missing"_s) + u",1,0"_s}, u"*.mp3"_s, create},
-                          {{folder}, {ok}, u"*.flac"_s, u"Nothing to do. No files were found!"_s}};
+    const Case cases[] = {
+        {{}, {ok}, u"*.mp3"_s, folders},
+        {{folder}, {}, u"*.mp3"_s, folders},
+        {{folder}, {ok, u" ,1,0"_s}, u"*.mp3"_s, root},
+        {{folder}, {u"/dev/shm,1,0"_s}, u"*.mp3"_s, root},
+        {{folder}, {QDir::homePath() + u",1,0"_s}, u"*.mp3"_s, root},
+        {{folder}, {lib.Dest(u"missing"_s) + u",1,0"_s}, u"*.mp3"_s, create},
+        {{folder}, {ok}, u"*.flac"_s, nothing},
+        {{lib.Dest(u"unplugged"_s)}, {ok}, u"*.mp3"_s, nothing},
+        {{folder}, {ok, folder + u",1,0"_s}, u"*.mp3"_s, overlap},
+        {{folder}, {folder + u"/sub/,1,0"_s}, u"*.mp3"_s, overlap},
+        {{folder + u"<+>"_s}, {lib.Dest(u"link/.."_s) + u",1,0"_s}, u"*.mp3"_s, overlap},
+        {{lib.Dest(u"link"_s)}, {folder + u",1,0"_s}, u"*.mp3"_s, overlap}};
     for (const Case& c : cases) {
         ShuffleJob job;
         job.libraries = c.libraries;
@@ -271,6 +285,8 @@ TEST(ShuffleRun, ValidationStopsLeaveWithoutTheFinish)
         }
     }
     EXPECT_FALSE(QFileInfo::exists(lib.Dest(u"missing"_s)));
+    EXPECT_TRUE(QFileInfo::exists(kept));
+    EXPECT_EQ(FilesIn(folder), QStringList{u"song.mp3"_s});
 }
 
 TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
@@ -281,13 +297,11 @@ TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
     const ShuffleJob job =
         lib.Job(u"*.mp3"_s, {a + u",1,100"_s, lib.Made(u"B"_s) + u",1,100"_s}, 1);
 
-    // Checks: 4 between the validations, 1 after the scan, 1 before the new files, 1 per new
-    // file, 1 after the orders, then the 6 candidates of the first destination step: cancel at
-    // its last candidate.
+    // Cancelled while the first destination step chooses.
     Shuffle run({MsgResult::No, MsgResult::OK});
-    run.host.cancelAt = 4 + 1 + 1 + 6 + 1 + 6;
+    run.host.cancelAfter = u"Determining new files 1..."_s;
     EXPECT_EQ(run.Go(job, false), ShuffleOutcome::Finished);
-    EXPECT_EQ(run.host.checks, run.host.cancelAt);
+    EXPECT_FALSE(run.host.Statuses().contains(u"Copying new files 1..."_s));
     // Nothing was copied (the step ended before its copy) and nothing was renamed.
     EXPECT_TRUE(FilesIn(a).isEmpty());
     EXPECT_TRUE(run.EndedDone());
@@ -301,9 +315,10 @@ TEST(ShuffleRun, CancelAtAChosenCheckRunsTheFinish)
     for (const QString& name : {u"/old/inner/x.mp3"_s, u"/.hidden"_s, u"/s0.mp3"_s})
         QFile(a + name).open(QIODevice::WriteOnly);
     Shuffle later;
-    later.host.cancelAt = run.host.cancelAt + 1;
+    later.host.cancelAfter = u"Copying new files 1..."_s;
     EXPECT_EQ(later.Go(job, true), ShuffleOutcome::Finished);
-    EXPECT_EQ(later.host.Statuses().at(1), u"Deleting dest files..."_s);
+    EXPECT_EQ(later.host.Statuses().mid(1, 2),
+              (QStringList{u"Getting list of files..."_s, u"Deleting dest files..."_s}));
     const QStringList left =
         QDir(a).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(left.size(), 6) << left.join(u' ').toStdString();
@@ -326,13 +341,18 @@ TEST(ShuffleRun, ErrorsAreReportedAndTheFinishStillRuns)
                                                  {u"/,1,0"_s, u"(Error 75) "_s}};
     for (const auto& [budget, error] : cases) {
         const QString doomed = lib.Add({u"doomed.mp3"_s}, 1000);
+        const QString kept = a + u"/kept.mp3"_s;
+        QFile(kept).open(QIODevice::WriteOnly);
         Shuffle run({MsgResult::OK});
         if (budget == u",1,0"_s)
-            run.host.onCheck = [&](int check) {
-                if (check == 9) // after the random orders, before any selection
+            run.host.onCheck = [&](const QString& status) {
+                if (status == u"Getting list of files..."_s)
                     QFile::remove(doomed);
             };
         EXPECT_EQ(run.Go(lib.Job(u"*.mp3"_s, {a + budget}), true), ShuffleOutcome::Failed);
+        // A budget that cannot be formed stops the run before the destination is emptied.
+        EXPECT_EQ(QFileInfo::exists(kept), budget == u",2048,0"_s);
+        QFile::remove(kept);
         ASSERT_EQ(run.dialogs->Requests().size(), 1);
         const QString text = run.Request(0).text;
         if (error.endsWith(u' '))
@@ -349,11 +369,10 @@ TEST(Transfer, PlaylistNamesAndRenameLists)
 {
     EXPECT_EQ(PlaylistPath(u"/media/stick/Music"_s), u"/media/stick/Music.m3u"_s);
     EXPECT_EQ(PlaylistPath(u"/media/Sets/Music"_s), u"/media/Sets/Music.m3u"_s);
-    bool sub = false;
-    EXPECT_EQ(LibraryEntryFolder(u"/m<+>"_s, &sub), u"/m"_s);
-    EXPECT_TRUE(sub);
-    EXPECT_EQ(LibraryEntryFolder(u"/m<+"_s, &sub), u"/m<+"_s);
-    EXPECT_FALSE(sub);
+    EXPECT_EQ(LibraryEntry::Parse(u"/m<+>"_s).folder, u"/m"_s);
+    EXPECT_TRUE(LibraryEntry::Parse(u"/m<+>"_s).includeSubfolders);
+    EXPECT_EQ(LibraryEntry::Parse(u"/m<+"_s).folder, u"/m<+"_s);
+    EXPECT_FALSE(LibraryEntry::Parse(u"/m<+"_s).includeSubfolders);
 
     TempFolder dir;
     const QString nul(QChar(u'\0'));

@@ -1,0 +1,40 @@
+#include "engine/DestinationNames.h"
+
+#include "support/DirectoryReader.h"
+#include "support/Paths.h"
+
+DestinationNames DestinationNames::Read(const QString& folder, bool safeNames)
+{
+    DestinationNames names(safeNames);
+    DirectoryReader reader(AddTrailingSlash(folder));
+    while (reader.Next())
+        names.m_folded.insert(reader.name().toCaseFolded());
+    return names;
+}
+
+QString SafeFileName(const QString& fileName)
+{
+    QString safe = fileName;
+    for (QChar& c : safe) {
+        if (c.unicode() < 32 || QStringView(u"\"*:<>?\\|").contains(c))
+            c = u'_';
+    }
+    while (safe.endsWith(u'.') || safe.endsWith(u' '))
+        safe.chop(1);
+    return safe;
+}
+
+QString DestinationNames::NameFor(const QString& fileName) const
+{
+    return m_safeNames ? SafeFileName(fileName) : fileName;
+}
+
+bool DestinationNames::Contains(const QString& nameHere) const
+{
+    return m_folded.contains(nameHere.toCaseFolded());
+}
+
+void DestinationNames::Add(const QString& nameHere)
+{
+    m_folded.insert(nameHere.toCaseFolded());
+}

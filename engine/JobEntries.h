@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The two kinds of entries a job holds, as their list items store them. Every reader and writer
+// of an entry's text goes through these two types.
+
+// A library folder; "<+>" right after it when its subfolders are included.
+struct LibraryEntry
+{
+    QString folder;
+    bool includeSubfolders = false;
+
+    static LibraryEntry Parse(const QString& text);
+    QString Format() const;
+};
+
+// A destination folder, its maximum size in megabytes and its percentage of new files, joined
+// by ",". The numbers keep the text they were stored with, so editing an entry shows what the
+// document holds; they become numbers only when a run needs them.
+struct DestinationEntry
+{
+    QString folder;
+    QString maxSize;
+    QString percent;
+
+    static DestinationEntry Parse(const QString& text);
+    // The numbers are written as plain decimals with "." whatever the regional settings.
+    QString Format() const;
+
+    // Error 6 when a value does not fit: megabytes in 32 bits, the percentage in 16.
+    qint32 MaxSizeMegabytes() const;
+    qint16 PercentNew() const;
+};
