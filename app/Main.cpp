@@ -18,10 +18,11 @@ constexpr int kFinished = 0;
 constexpr int kStoppedOrFailed = 1;
 constexpr int kNeedsWindow = 2;
 
-std::unique_ptr<frmMain> CreateMainWindow()
+// A window that will never be seen leaves the desktop's window position alone.
+std::unique_ptr<frmMain> CreateMainWindow(bool willBeSeen = true)
 {
     auto window = std::make_unique<frmMain>();
-    window->Load();
+    window->Load(willBeSeen && Platform::HasDisplay());
     return window;
 }
 
@@ -87,7 +88,7 @@ int Main(const QStringList& arguments)
             return RunWindow(std::move(window));
         }
 
-        window = CreateMainWindow();
+        window = CreateMainWindow(!quiet);
         if (!quiet)
             window->show();
         QString name = ResolveDocumentPath(switches.Value(QStringLiteral("f")));

@@ -13,7 +13,7 @@ constexpr qsizetype kMaxValueLength = 511;
 QString PreferencesPath(const QString& folder, const QString& fileName)
 {
     return AddTrailingSlash(folder.isEmpty() ? GetDataFolder() : folder) +
-           (fileName.isEmpty() ? kPreferencesFileName : fileName);
+           (fileName.isEmpty() ? ExecutableName() + QStringLiteral(".ini") : fileName);
 }
 
 bool IsBlank(QChar ch)

@@ -11,9 +11,9 @@
 // write is dropped.
 
 inline const QString kPreferencesSection = QStringLiteral("settings");
-inline const QString kPreferencesFileName = QStringLiteral("pendrift.ini");
 
-// An empty folder means GetDataFolder(), an empty file name pendrift.ini.
+// An empty folder means GetDataFolder(), an empty file name the executable's name and ".ini"
+// (pendrift.ini).
 QString ReadPreference(const QString& key, const QString& defaultValue = {},
                        const QString& section = kPreferencesSection, const QString& folder = {},
                        const QString& fileName = {});

@@ -5,6 +5,7 @@
 #include "support/Dates.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
+#include "support/Events.h"
 #include "support/FileSystem.h"
 
 #include <QDate>
@@ -66,6 +67,8 @@ void ArchiveBitHelper(const QStringList& libraries, const QString& fileTypes, Pr
         ArchiveBitHelperPrompt(), QStringLiteral("Archive Bit Helper"), ShortDateText(suggested));
     if (answer.isEmpty())
         return;
+    // The work below does not yield; without this the closed box stays painted over the window.
+    RepaintWindows();
 
     try {
         host.SetWaitCursor(true);

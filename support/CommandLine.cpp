@@ -101,7 +101,7 @@ QString CommandLineHelpText()
         QStringLiteral("/f:<file> Settings file to load"),
         QString(),
         QStringLiteral("Example:"),
-        kExecutableName + QStringLiteral(" /a /q /f:Default Settings"),
+        ExecutableName() + QStringLiteral(" /a /q /f:Default Settings"),
     };
     return lines.join(QStringLiteral("\r\n"));
 }

@@ -29,3 +29,9 @@ void DoEventsThrottled()
     if (NowMicroseconds() - g_lastPump >= 1000)
         DoEvents();
 }
+
+void RepaintWindows()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

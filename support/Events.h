@@ -7,3 +7,6 @@ void DoEvents();
 // millisecond has passed since the last pump, which keeps the window just as responsive while
 // a loop of a hundred thousand steps no longer spends most of its time asking for events.
 void DoEventsThrottled();
+
+// Lets the windows repaint what a closed dialog uncovered, without taking any input.
+void RepaintWindows();

@@ -6,23 +6,27 @@
 #include <cmath>
 #include <limits>
 
-double LeadingNumber(const QString& text)
+double LeadingNumber(const QString& input)
 {
+    // Blanks are skipped wherever they stand: "1 000" is 1000.
+    QString text = input;
+    text.removeIf([](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; });
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && text.at(i) == u' ')
-        ++i;
     QString digits;
     if (i < n && (text.at(i) == u'-' || text.at(i) == u'+'))
         digits += text.at(i++);
     bool any = false;
-    while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
+    const auto isDigit = [&text](qsizetype at) {
+        return text.at(at).unicode() >= u'0' && text.at(at).unicode() <= u'9';
+    };
+    while (i < n && isDigit(i)) {
         digits += text.at(i++);
         any = true;
     }
     if (i < n && text.at(i) == u'.') {
         digits += text.at(i++);
-        while (i < n && text.at(i).unicode() >= u'0' && text.at(i).unicode() <= u'9') {
+        while (i < n && isDigit(i)) {
             digits += text.at(i++);
             any = true;
         }

@@ -3,8 +3,9 @@
 #include <QString>
 #include <QtGlobal>
 
-// The leading decimal number of a text: leading spaces skipped, an optional sign, digits and
-// a "." decimal point whatever the locale. A text without a number counts as 0.
+// The leading decimal number of a text: spaces, tabs and line feeds skipped wherever they
+// stand, an optional sign, digits and a "." decimal point whatever the locale. A text without a
+// number counts as 0.
 double LeadingNumber(const QString& text);
 
 // Round half to even into the type; error 6 "Overflow" outside its range (or for NaN).

@@ -4,7 +4,9 @@
 #include "support/Platform.h"
 #include "support/Text.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -131,6 +133,14 @@ QString GetDataFolder()
         return ProgramFolder();
     return AddTrailingSlash(GetSpecialFolderPath(CSIDL_APPDATA, 0)) + kCompanyName + u'/' +
            kProductTitle;
+}
+
+QString ExecutableName()
+{
+    const QString path =
+        QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? QStringLiteral("pendrift") : name;
 }
 
 QString ProgramFolder()

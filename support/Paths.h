@@ -47,6 +47,10 @@ bool DataFolderSwitch();
 // The folder of the running executable, with a trailing separator.
 QString ProgramFolder();
 
+// The running executable's own file name (a copy named "mixer" answers "mixer"); "pendrift"
+// when it cannot be told. The preferences file and the help's example are named after it.
+QString ExecutableName();
+
 // Creates every missing level of the path. Never reports: failing levels are skipped.
 void MakeFolderPath(const QString& path);
 

@@ -17,6 +17,7 @@
 #include "ui/AppInfo.h"
 #include "ui/Entries.h"
 #include "ui/FileDialogs.h"
+#include "ui/InputBlocker.h"
 #include "ui/SortedList.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -120,6 +122,7 @@ void frmMain::BuildControls()
 
     m_picMain = new QWidget(client);
     m_picMain->setObjectName(QStringLiteral("picMain"));
+    m_inputBlocker = new InputBlocker(m_picMain);
     Place(m_picMain, 0, 0, 5865, 4605);
     QWidget* p = m_picMain;
 
@@ -168,6 +171,7 @@ void frmMain::BuildControls()
         FitCaption(caption);
 
     m_lblStatus = MakeLabel(client, "lblStatus", QString());
+    m_lblStatus->setIndent(Twips(60));
     Place(m_lblStatus, 0, 4680, 5860, 285);
 
     m_picProgressBar = new QFrame(client);
@@ -231,7 +235,8 @@ frmMain::EntryControls frmMain::BuildEntryControls(QWidget* panel, const QString
     for (const auto& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.caption), panel);
         button->setObjectName(QStringLiteral("cmd") + kind + QString::fromLatin1(b.name));
-        button->setAutoDefault(false);
+        // Enter on a focused entry button presses it, not Start.
+        button->setAutoDefault(true);
         Place(button, b.left, listTop + 855, 915, 330);
         const int action = b.action;
         connect(button, &QPushButton::clicked, this,
@@ -319,8 +324,9 @@ void frmMain::ApplyRecentMenu()
     }
 }
 
-void frmMain::Load()
+void frmMain::Load(bool placeOnScreen)
 {
+    m_placeOnScreen = placeOnScreen;
     try {
         ApplyRecentMenu();
         QAction* autoLoad = MenuItem(QStringLiteral("mnuFile_19"));
@@ -341,6 +347,8 @@ void frmMain::Load()
                 }
             }
         }
+        if (!m_placeOnScreen)
+            return;
         const double left =
             LeadingNumber(ReadPreference(QStringLiteral("mainleft"), QStringLiteral("-1")));
         const double top =
@@ -386,10 +394,12 @@ void frmMain::closeEvent(QCloseEvent* event)
         accept = false;
     }
     try {
-        if (isMinimized() || isMaximized())
-            showNormal();
-        WritePreference(QStringLiteral("mainleft"), static_cast<qint64>(x()) * 15);
-        WritePreference(QStringLiteral("maintop"), static_cast<qint64>(y()) * 15);
+        if (m_placeOnScreen) {
+            if (isMinimized() || isMaximized())
+                showNormal();
+            WritePreference(QStringLiteral("mainleft"), static_cast<qint64>(x()) * 15);
+            WritePreference(QStringLiteral("maintop"), static_cast<qint64>(y()) * 15);
+        }
     } catch (...) {
         ReportCurrentError(QString());
     }
@@ -399,10 +409,22 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses Start, as a dialog's default button would. The other buttons take Enter
+    // themselves when they have the focus, so it never reaches here from them.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!m_busy)
+            m_cmdOK->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 void frmMain::SetBusy(bool busy)
 {
     m_busy = busy;
-    m_picMain->setEnabled(!busy);
+    m_inputBlocker->SetBlocking(busy);
     m_tmnuFile->menuAction()->setEnabled(!busy);
     m_tmnuHelp->menuAction()->setEnabled(!busy);
     repaint();

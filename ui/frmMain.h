@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class InputBlocker;
 class SortedList;
 
 // The program's window: the job being edited (libraries, file types, destinations, the rename
@@ -31,8 +32,9 @@ public:
 
     // The start-up sequence: recent-files menu, preferences, a blank job, the last document
     // when asked for, then the placement on the screen. Failures other than the last document
-    // are reported and passed on.
-    void Load();
+    // are reported and passed on. A window that will never be seen (no display, or "/q")
+    // leaves the desktop's window alone: it is neither placed nor does it store its place.
+    void Load(bool placeOnScreen = true);
 
     bool Busy() const { return m_busy; }
     void SetBusy(bool busy) override;
@@ -65,6 +67,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -106,6 +109,8 @@ private:
     QMenu* m_tmnuFile = nullptr;
     QMenu* m_tmnuHelp = nullptr;
     QMap<QString, QAction*> m_menuItems;
+    InputBlocker* m_inputBlocker = nullptr;
+    bool m_placeOnScreen = true;
 
     std::unique_ptr<CBinaryINI> m_document;
     bool m_busy = false;

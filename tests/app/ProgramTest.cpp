@@ -17,7 +17,8 @@ struct Outcome
 };
 
 // Runs the program headless (no display variables) with its own config folder.
-Outcome RunProgram(const QStringList& arguments, const QString& configHome)
+Outcome RunProgram(const QStringList& arguments, const QString& configHome,
+                   const QString& program = QStringLiteral(PENDRIFT_EXE))
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -25,7 +26,7 @@ Outcome RunProgram(const QStringList& arguments, const QString& configHome)
         env.remove(name);
     env.insert(u"XDG_CONFIG_HOME"_s, configHome);
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(PENDRIFT_EXE), arguments);
+    process.start(program, arguments);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -132,10 +133,17 @@ TEST(Program, UnattendedRunOfANameInTheDataFolder)
     EXPECT_TRUE(lines.last().startsWith(u"Done in "_s)) << o.out.toStdString();
     // Nothing was asked: destinations are emptied without a question, no "Done!" box.
     EXPECT_EQ(o.err, QString());
-    // The close sequence stored the window's place.
+    // A window nobody saw does not store a place for the desktop's window.
     const QByteArray ini = ReadAll(job.DataFolder() + u"/pendrift.ini"_s);
-    EXPECT_TRUE(ini.contains("mainleft=")) << ini.constData();
+    EXPECT_FALSE(ini.contains("mainleft=")) << ini.constData();
     EXPECT_TRUE(ini.contains("RecentCfgs1=" + QFile::encodeName(job.DataFolder()) + "/My Mix.cfg"));
+
+    // A copy of the program keeps its preferences under its own name.
+    TempFolder bin;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PENDRIFT_EXE), bin / u"mixer"_s));
+    QFile::setPermissions(bin / u"mixer"_s, QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_EQ(RunProgram({u"/q"_s, u"/f:My Mix"_s}, job.Config(), bin / u"mixer"_s).status, 0);
+    EXPECT_TRUE(ReadAll(job.DataFolder() + u"/mixer.ini"_s).contains("RecentCfgs1="));
 }
 
 TEST(Program, CommandLinesThatNeedAWindow)

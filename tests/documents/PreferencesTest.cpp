@@ -95,17 +95,17 @@ TEST(Preferences, FailuresReadAsDefaultsAndWritesAreDropped)
     EXPECT_FALSE(QFile::exists(dir / u"missing"_s));
 }
 
-TEST(Preferences, DefaultsToPendriftIniInTheDataFolder)
+TEST(Preferences, DefaultsToTheProgramsOwnNameInTheDataFolder)
 {
     const bool saved = DataFolderSwitch();
     SetDataFolderSwitch(true);
     const QString folder = GetDataFolder();
     EXPECT_TRUE(folder.endsWith(u"/Orlenna/Pendrift"_s));
     MakeFolderPath(folder);
-    QFile::remove(folder + u"/pendrift.ini"_s);
+    QFile::remove(folder + u"/documents_tests.ini"_s);
     WritePreference(u"maintop"_s, qint64(300));
-    EXPECT_EQ(ReadAll(folder + u"/pendrift.ini"_s), "[settings]\nmaintop=300\n");
+    EXPECT_EQ(ReadAll(folder + u"/documents_tests.ini"_s), "[settings]\nmaintop=300\n");
     EXPECT_EQ(ReadPreference(u"MAINTOP"_s, u"-1"_s), u"300");
-    QFile::remove(folder + u"/pendrift.ini"_s);
+    QFile::remove(folder + u"/documents_tests.ini"_s);
     SetDataFolderSwitch(saved);
 }

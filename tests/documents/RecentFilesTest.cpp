@@ -24,7 +24,7 @@ protected:
         QFile::remove(IniPath());
         SetDataFolderSwitch(m_savedSwitch);
     }
-    static QString IniPath() { return GetDataFolder() + u"/pendrift.ini"_s; }
+    static QString IniPath() { return GetDataFolder() + u"/documents_tests.ini"_s; }
 
     // Entries and results are written "a|b|c", one per position from the first.
     static void Store(const QString& entries, const QString& key = u"RecentCfgs"_s)

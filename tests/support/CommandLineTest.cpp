@@ -106,7 +106,7 @@ TEST(CommandLine, DataFolderIsCreatedAndHelpText)
                                      "/f:<file> Settings file to load\r\n"
                                      "\r\n"
                                      "Example:\r\n"
-                                     "pendrift /a /q /f:Default Settings"));
+                                     "support_tests /a /q /f:Default Settings"));
     EXPECT_EQ(r.icon, MsgIcon::None);
     EXPECT_EQ(r.buttons, MsgButtons::OK);
     EXPECT_EQ(r.caption, QStringLiteral("Pendrift"));

@@ -8,9 +8,9 @@ TEST(Numbers, LeadingNumberOfText)
 {
     // "." is the only decimal point.
     const std::pair<QString, double> cases[] = {
-        {u"128"_s, 128.0}, {u"  12.5MB"_s, 12.5}, {u"-3"_s, -3.0},
-        {u".5"_s, 0.5},    {u"abc"_s, 0.0},       {QString(), 0.0},
-        {u"12,5"_s, 12.0}, {u"1.2.3"_s, 1.2},     {u"-"_s, 0.0},
+        {u"128"_s, 128.0}, {u"  12.5MB"_s, 12.5}, {u"-3"_s, -3.0},    {u".5"_s, 0.5},
+        {u"abc"_s, 0.0},   {QString(), 0.0},      {u"12,5"_s, 12.0},  {u"1.2.3"_s, 1.2},
+        {u"-"_s, 0.0},     {u"1 000"_s, 1000.0},  {u" 1 0 "_s, 10.0}, {u"- 2 .\t5x9"_s, -2.5},
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(LeadingNumber(text), value) << text.toStdString();

@@ -48,8 +48,7 @@ TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
         dialogs->onRequest = [&](const DialogRequest& request) {
             if (request.text != kEmptyQuestion)
                 return;
-            busyDuringRun = !Find<QWidget>("picMain")->isEnabled() && w.Busy() &&
-                            !Find<QMenu>("tmnuFile")->menuAction()->isEnabled() &&
+            busyDuringRun = w.Busy() && !Find<QMenu>("tmnuFile")->menuAction()->isEnabled() &&
                             !Find<QMenu>("tmnuHelp")->menuAction()->isEnabled();
             w.close();
             closedWhileBusy = !w.isVisible();
@@ -67,7 +66,7 @@ TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
         EXPECT_EQ(question.icon, MsgIcon::Question);
         EXPECT_EQ(question.caption, u"Pendrift"_s);
         EXPECT_EQ(dialogs->Requests().at(2).text, u"Done!"_s);
-        // Cancelled before the scan: nothing copied, and the window has closed.
+        // Cancelled before anything was copied, and the window has closed.
         EXPECT_EQ(job.Copied(), answer == MsgResult::Yes ? 0 : 3);
         EXPECT_EQ(w.isVisible(), answer == MsgResult::No);
         if (answer == MsgResult::Yes) {
@@ -81,6 +80,55 @@ TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
         dialogs->Queue(MsgResult::No);
         w.close();
         EXPECT_FALSE(w.isVisible());
+    }
+}
+
+// Three slips that would have emptied the destination for nothing, or emptied the library:
+// each one stops before the emptying question, and every file stays where it was.
+TEST_F(MainWindowTest, SlipsLeaveLibraryAndDestinationsAlone)
+{
+    frmMain& w = Open();
+    Job job(w);
+    const QString library = job.root / u"lib"_s;
+    job.root.Write(u"dest/kept.mp3"_s, "kept");
+    const auto tree = [&job] {
+        QStringList all;
+        for (const QString& folder : {u"lib"_s, u"dest"_s})
+            for (const QString& name : QDir(job.root / folder).entryList(QDir::Files))
+                all << folder + u'/' + name + u' ' +
+                           QString::fromLatin1(ReadAll(job.root / folder + u'/' + name).toHex());
+        return all;
+    };
+    const QStringList before = tree();
+    auto* destinations = Find<SortedList>("lstDestination");
+    auto* libraries = Find<SortedList>("lstLibrary");
+    const struct
+    {
+        QString library, destination, message;
+    } slips[] = {
+        {library, library + u",1,100"_s,
+         u"Cannot and will not continue! A destination folder is, contains or lies inside a "
+         u"library folder."_s},
+        {job.root / u"unplugged"_s, job.destination + u",1,100"_s,
+         u"Nothing to do. No files were found!"_s},
+        {library, job.destination + u",4096,100"_s,
+         u"An error occurred while doing stuff.\r\n(Error 6) Overflow"_s},
+    };
+    for (const auto& slip : slips) {
+        libraries->clear();
+        libraries->AddItem(slip.library);
+        destinations->clear();
+        destinations->AddItem(slip.destination);
+        dialogs->Queue(MsgResult::OK);
+        if (slip.message.startsWith(u"An error"_s))
+            dialogs->Queue(MsgResult::OK); // Done!
+        Press("cmdOK");
+        EXPECT_EQ(
+            dialogs->Requests()
+                .at(dialogs->Requests().size() - (slip.message.startsWith(u"An error"_s) ? 2 : 1))
+                .text,
+            slip.message);
+        EXPECT_EQ(tree(), before);
     }
 }
 

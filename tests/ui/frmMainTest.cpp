@@ -91,6 +91,51 @@ TEST_F(MainWindowTest, StartUpBlankOrFromPreferences)
     centred.close();
     EXPECT_EQ(ReadPreference(u"mainleft"_s), u"600"_s);
     EXPECT_EQ(ReadPreference(u"maintop"_s), u"450"_s);
+
+    // A window nobody will see is neither placed nor stores its place.
+    window = std::make_unique<frmMain>();
+    window->move(7, 9);
+    window->Load(false);
+    EXPECT_EQ(window->pos(), QPoint(7, 9));
+    window->close();
+    EXPECT_EQ(ReadPreference(u"mainleft"_s), u"600"_s);
+}
+
+TEST_F(MainWindowTest, EnterPressesStartAndABusyWindowOnlyStopsTakingInput)
+{
+    frmMain& w = Open();
+    const auto requests = [this] { return dialogs->Requests().size(); };
+    // Enter anywhere but on another button starts the run, which stops at once for an empty job.
+    qsizetype runs = 0;
+    for (const char* name : {"txtFiletypes", "lstLibrary", "chkRenameFiles", "cmdOK"}) {
+        dialogs->Queue(MsgResult::OK);
+        QTest::keyClick(Find<QWidget>(name), Qt::Key_Return);
+        ASSERT_EQ(requests(), ++runs) << name;
+        EXPECT_EQ(dialogs->Requests().last().text, u"You must enter valid folders."_s);
+    }
+    // On another button Enter presses that one.
+    auto* library = Find<SortedList>("lstLibrary");
+    library->SelectIndex(library->AddItem(u"/music"_s));
+    QTest::keyClick(Find<QPushButton>("cmdLibraryRemove"), Qt::Key_Enter);
+    EXPECT_EQ(library->count(), 0);
+    EXPECT_EQ(requests(), runs);
+
+    // Busy: everything keeps its look, but neither keys nor clicks get through.
+    auto* filetypes = Find<QLineEdit>("txtFiletypes");
+    w.SetBusy(true);
+    EXPECT_TRUE(Find<QWidget>("picMain")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("cmdOK")->isEnabled());
+    QTest::keyClicks(filetypes, u"x"_s);
+    QTest::keyClick(filetypes, Qt::Key_Return);
+    Press("cmdLibraryAdd");
+    QTest::mouseClick(Find<QCheckBox>("chkRenameFiles"), Qt::LeftButton);
+    EXPECT_EQ(filetypes->text(), u"*.mp3,*.wma,*.wav"_s);
+    EXPECT_FALSE(Find<QCheckBox>("chkRenameFiles")->isChecked());
+    EXPECT_FALSE(Find<QMenu>("tmnuFile")->menuAction()->isEnabled());
+    EXPECT_EQ(requests(), runs);
+    w.SetBusy(false);
+    QTest::keyClicks(filetypes, u"x"_s);
+    EXPECT_EQ(filetypes->text(), u"*.mp3,*.wma,*.wavx"_s);
 }
 
 TEST_F(MainWindowTest, LoadFillsSortedListsAndLocksTheDocument)
@@ -286,7 +331,6 @@ TEST_F(MainWindowTest, BusyProgressAboutAndCommandLineHelp)
     frmMain& w = Open();
     w.show();
     w.SetBusy(true);
-    EXPECT_FALSE(Find<QWidget>("picMain")->isEnabled());
     EXPECT_FALSE(Find<QMenu>("tmnuFile")->menuAction()->isEnabled());
     EXPECT_FALSE(Find<QMenu>("tmnuHelp")->menuAction()->isEnabled());
     w.ShowProgress(true);
