@@ -1,9 +1,9 @@
 #pragma once
 
+#include "documents/ShuffleJob.h"
 #include "engine/DestinationNames.h"
 #include "engine/Selection.h"
 #include "engine/ShuffleHost.h"
-#include "engine/ShuffleJob.h"
 #include "support/CStringBuilder.h"
 
 #include <QFile>
@@ -11,6 +11,14 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+// How a run ended, for the exit status of an unattended run.
+enum class ShuffleOutcome
+{
+    Finished, // reached its finish sequence without an error report (also after a cancel)
+    Stopped,  // a validation or the user stopped it before the work began
+    Failed,   // an error was reported; the finish sequence ran
+};
 
 // Where the time of a run went, for the benchmarks.
 struct ShuffleTimings

@@ -2,7 +2,6 @@
 
 #include "engine/JobEntries.h"
 #include "support/AppError.h"
-#include "support/CStringBuilder.h"
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
 #include "support/Text.h"
@@ -117,25 +116,4 @@ void RemoveListItem(SortedList* list, int index)
         list->SelectIndex(-1);
     else
         list->SelectIndex(std::min(index, remaining - 1));
-}
-
-void FillList(SortedList* list, const QString& text, const QString& delimiter)
-{
-    if (TrimSpaces(text).isEmpty())
-        return;
-    QStringList pieces;
-    const qint16 count = SplitString(pieces, text, delimiter, false);
-    for (int i = 1; i <= count; ++i)
-        list->AddItem(pieces.at(i));
-}
-
-QString JoinList(const SortedList* list, const QString& delimiter)
-{
-    CStringBuilder joined;
-    for (int i = 0; i < list->count(); ++i) {
-        if (i > 0)
-            joined.Append(delimiter);
-        joined.Append(list->ItemText(i));
-    }
-    return joined.ToString();
 }

@@ -19,10 +19,3 @@ bool EditEntry(QWidget* owner, SortedList* list, EntryKind kind, bool isNew);
 
 // Removes the item and selects the one now at its place, or the new last one.
 void RemoveListItem(SortedList* list, int index);
-
-// Adds every piece of the text cut at the delimiter (empty pieces too); nothing for a text of
-// spaces only.
-void FillList(SortedList* list, const QString& text, const QString& delimiter);
-
-// The item texts in list order with the delimiter between them.
-QString JoinList(const SortedList* list, const QString& delimiter);

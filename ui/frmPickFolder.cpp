@@ -5,6 +5,7 @@
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
 #include "support/Text.h"
+#include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,17 +16,6 @@
 #include <algorithm>
 
 namespace {
-
-// Layout is given in twips; 15 twips are one pixel at 96 dpi (Qt scales beyond that).
-constexpr int Twips(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-QRect TwipsRect(int left, int top, int width, int height)
-{
-    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
-}
 
 constexpr int kClientWidth = 5715;
 
