@@ -30,6 +30,7 @@ public:
     void SetWaitCursor(bool) override {}
     void SetBusy(bool) override {}
     void ClearCancelRequest() override {}
+    void ShowSeed(quint32) override {}
     bool CheckCancel() override
     {
         DoEventsThrottled();

@@ -15,4 +15,7 @@ public:
     // Lets the window handle pending events; true only when the user asked to cancel and
     // confirmed it.
     virtual bool CheckCancel() = 0;
+    // The seed the run's random orders came from, shown before the closing report so that an
+    // unattended run can be repeated.
+    virtual void ShowSeed(quint32 seed) = 0;
 };

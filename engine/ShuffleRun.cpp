@@ -61,8 +61,9 @@ Int32Array DrawOrder(CRndNoRepeat& rnd, qint32 n)
 
 } // namespace
 
-ShuffleRun::ShuffleRun(const ShuffleJob& job, ShuffleHost& host, bool bAutoMode)
-    : m_job(job), m_host(host), m_autoMode(bAutoMode),
+ShuffleRun::ShuffleRun(const ShuffleJob& job, ShuffleHost& host, bool bAutoMode,
+                       const ShuffleOptions& options)
+    : m_job(job), m_host(host), m_autoMode(bAutoMode), m_options(options),
       // Taken again after the destinations are emptied; set here so that a run cancelled
       // before that reports 0 seconds instead of the whole epoch.
       m_startSeconds(QDateTime::currentSecsSinceEpoch())
@@ -135,7 +136,7 @@ ShuffleOutcome ShuffleRun::Run()
         }
 
         CheckForCancel();
-        if (m_rename) {
+        if (m_rename && !m_options.preview) {
             m_host.SetStatus(QStringLiteral("Renaming files..."));
             m_oldNames->Append(QString(kNul));
             m_newNames->Append(QString(kNul));
@@ -179,7 +180,8 @@ bool ShuffleRun::CreateMissingFolders()
         if (!PathExists(folder, true))
             missing << folder;
     }
-    if (missing.isEmpty())
+    // A preview takes missing folders as made, and empty.
+    if (missing.isEmpty() || m_options.preview)
         return true;
     if (Dialogs::MsgBox(
             QStringLiteral("One or more of the destination folders doesn't exist. Create them?"),
@@ -208,6 +210,21 @@ void ShuffleRun::PlanDestinations()
 
 void ShuffleRun::EmptyDestinations()
 {
+    if (m_options.preview) {
+        for (const DestinationBudget& destination : m_budgets) {
+            PreviewDestination found;
+            found.folder = destination.folder;
+            const FolderTotals totals = CountFolderContents(destination.folder);
+            found.emptiedFiles = totals.files;
+            found.emptiedBytes = totals.bytes;
+            m_preview.push_back(found);
+        }
+        m_previewNames.assign(m_budgets.size(), DestinationNames());
+        for (std::size_t d = 0; d < m_budgets.size(); ++d)
+            m_previewNames[d] = DestinationNames(m_safeNames[d]);
+        m_previewBytes.assign(m_budgets.size(), 0);
+        return;
+    }
     const bool empty =
         m_autoMode ||
         Dialogs::MsgBox(QStringLiteral("Delete all files from destination folders first?"),
@@ -236,7 +253,8 @@ void ShuffleRun::DrawOrders()
 {
     Stopwatch watch(m_timings ? &m_timings->randomizeSeconds : nullptr);
     m_host.SetStatus(QStringLiteral("Randomizing list..."));
-    CRndNoRepeat rnd;
+    m_seed = m_options.seed.value_or(CRndNoRepeat::ClockSeed());
+    CRndNoRepeat rnd(*m_seed);
     const Int32Array fileOrder = DrawOrder(rnd, m_count);
     const qint32 newCount = static_cast<qint32>(m_newFileIndex.size());
     const Int32Array newOrder = DrawOrder(rnd, newCount);
@@ -255,13 +273,20 @@ void ShuffleRun::DestinationStep(Pass pass, qint16 d)
     const qint32 D = static_cast<qint32>(m_budgets.size());
     const QString number = QString::number(d + 1) + QStringLiteral("...");
 
-    OpenPlaylist(folder);
+    if (!m_options.preview)
+        OpenPlaylist(folder);
     m_host.SetStatus((pass == Pass::NewFiles ? QStringLiteral("Determining new files ")
                                              : QStringLiteral("Determining dest files ")) +
                      number);
     const StepSelection selection = SelectFor(pass, d);
     const std::vector<Candidate>& candidates =
         pass == Pass::NewFiles ? m_newCandidates : m_allCandidates;
+    if (m_options.preview) {
+        RecordPreview(pass, d, selection, candidates);
+        m_host.SetProgress(D * (static_cast<int>(pass) - 1) + d + 2, 2 * D + 1);
+        CheckForCancel();
+        return;
+    }
     if (!m_rename && m_playlist) {
         for (const ChosenFile& file : selection.chosen)
             m_playlist->write(candidates[static_cast<std::size_t>(file.candidate)].path.toUtf8() +
@@ -283,7 +308,7 @@ StepSelection ShuffleRun::SelectFor(Pass pass, qint16 d)
     Stopwatch watch(m_timings ? &m_timings->selectSeconds : nullptr);
     const auto self = static_cast<std::size_t>(d);
     const DestinationBudget& budget = m_budgets[self];
-    const qint32 used = FolderSize(budget.folder);
+    const qint32 used = m_options.preview ? m_previewBytes[self] : FolderSize(budget.folder);
     // Pass 1 takes nothing for a destination that asks for no new files.
     const bool takes = pass == Pass::AnyFiles || budget.takesNewFiles;
     static const std::vector<Candidate> none;
@@ -292,16 +317,35 @@ StepSelection ShuffleRun::SelectFor(Pass pass, qint16 d)
 
     // What is on disk now: only the run writes into the destinations during a step.
     std::vector<DestinationNames> names;
-    names.reserve(m_budgets.size());
-    for (std::size_t i = 0; i < m_budgets.size(); ++i)
-        names.push_back(DestinationNames::Read(m_budgets[i].folder, m_safeNames[i]));
+    if (!m_options.preview) {
+        names.reserve(m_budgets.size());
+        for (std::size_t i = 0; i < m_budgets.size(); ++i)
+            names.push_back(DestinationNames::Read(m_budgets[i].folder, m_safeNames[i]));
+    }
     std::vector<const DestinationNames*> destinations;
-    for (const DestinationNames& n : names)
+    for (const DestinationNames& n : m_options.preview ? m_previewNames : names)
         destinations.push_back(&n);
 
     const QChar letter = !m_rename ? QChar() : pass == Pass::NewFiles ? u'A' : u'F';
     return SelectFiles(candidates, used, pass == Pass::NewFiles ? budget.newFiles : budget.all,
                        destinations, self, letter, [this] { CheckForCancel(); });
+}
+
+void ShuffleRun::RecordPreview(Pass pass, qint16 d, const StepSelection& selection,
+                               const std::vector<Candidate>& candidates)
+{
+    const auto self = static_cast<std::size_t>(d);
+    PreviewDestination::Step& step = m_preview[self].passes[pass == Pass::NewFiles ? 0 : 1];
+    step = {};
+    step.budget = pass == Pass::NewFiles ? m_budgets[self].newFiles : m_budgets[self].all;
+    step.used = selection.used;
+    for (const ChosenFile& file : selection.chosen) {
+        step.names << (m_rename ? file.newName : file.name);
+        step.sources << candidates[static_cast<std::size_t>(file.candidate)].path;
+        // Later steps see the file under the name it has until the renaming at the end.
+        m_previewNames[self].Add(file.name);
+    }
+    m_previewBytes[self] = selection.used;
 }
 
 void ShuffleRun::CopyChosenFiles(const QString& folder, const StepSelection& selection,
@@ -363,6 +407,11 @@ void ShuffleRun::Finish()
     } catch (...) {
     }
     try {
+        if (m_seed)
+            m_host.ShowSeed(*m_seed);
+    } catch (...) {
+    }
+    try {
         const qint64 elapsed = QDateTime::currentSecsSinceEpoch() - m_startSeconds;
         // Within one second the rate is taken over the copy time in milliseconds.
         double rate = 0;
@@ -387,9 +436,9 @@ void ShuffleRun::Finish()
 }
 
 ShuffleOutcome StartShuffle(const ShuffleJob& job, ShuffleHost& host, bool bAutoMode,
-                            QString* finalStatus)
+                            QString* finalStatus, const ShuffleOptions& options)
 {
-    ShuffleRun run(job, host, bAutoMode);
+    ShuffleRun run(job, host, bAutoMode, options);
     const ShuffleOutcome outcome = run.Run();
     if (finalStatus)
         *finalStatus = run.FinalStatus();

@@ -20,6 +20,34 @@ enum class ShuffleOutcome
     Failed,   // an error was reported; the finish sequence ran
 };
 
+// How a run draws its orders and whether it touches the disk at all.
+struct ShuffleOptions
+{
+    // The random orders follow from this seed; none: a seed is taken from the clock.
+    std::optional<quint32> seed;
+    // Only works out what the run would do: no folder is made, nothing emptied, copied,
+    // renamed or written. Destinations count as emptied.
+    bool preview = false;
+};
+
+// What a preview found for one destination.
+struct PreviewDestination
+{
+    struct Step
+    {
+        // The chosen files in order: their names in the destination, and where they come from.
+        QStringList names;
+        QStringList sources;
+        qint32 used = 0;
+        qint32 budget = 0;
+    };
+    QString folder;
+    // What emptying would remove: files (at any depth) and their bytes.
+    qint64 emptiedFiles = 0;
+    qint64 emptiedBytes = 0;
+    Step passes[2];
+};
+
 // Where the time of a run went, for the benchmarks.
 struct ShuffleTimings
 {
@@ -36,13 +64,17 @@ struct ShuffleTimings
 class ShuffleRun
 {
 public:
-    ShuffleRun(const ShuffleJob& job, ShuffleHost& host, bool bAutoMode);
+    ShuffleRun(const ShuffleJob& job, ShuffleHost& host, bool bAutoMode,
+               const ShuffleOptions& options = {});
     ~ShuffleRun();
 
     ShuffleOutcome Run();
 
     // The last status line of the finish sequence ("Done in ..."), empty when none was made.
     const QString& FinalStatus() const { return m_finalStatus; }
+    // The seed of the random orders, once they were drawn.
+    std::optional<quint32> Seed() const { return m_seed; }
+    const std::vector<PreviewDestination>& Preview() const { return m_preview; }
     void setTimings(ShuffleTimings* timings) { m_timings = timings; }
 
 private:
@@ -68,6 +100,8 @@ private:
     void DrawOrders();
     void DestinationStep(Pass pass, qint16 d);
     StepSelection SelectFor(Pass pass, qint16 d);
+    void RecordPreview(Pass pass, qint16 d, const StepSelection& selection,
+                       const std::vector<Candidate>& candidates);
     void CopyChosenFiles(const QString& folder, const StepSelection& selection,
                          const std::vector<Candidate>& candidates);
     void OpenPlaylist(const QString& folder);
@@ -77,6 +111,12 @@ private:
     const ShuffleJob& m_job;
     ShuffleHost& m_host;
     const bool m_autoMode;
+    const ShuffleOptions m_options;
+    std::optional<quint32> m_seed;
+    // A preview's findings, and what its destinations would hold.
+    std::vector<PreviewDestination> m_preview;
+    std::vector<DestinationNames> m_previewNames;
+    std::vector<qint32> m_previewBytes;
 
     QStringList m_files;
     qint32 m_count = 0;
@@ -104,4 +144,4 @@ private:
 
 // The run as the Start button and "/a" start it.
 ShuffleOutcome StartShuffle(const ShuffleJob& job, ShuffleHost& host, bool bAutoMode,
-                            QString* finalStatus = nullptr);
+                            QString* finalStatus = nullptr, const ShuffleOptions& options = {});

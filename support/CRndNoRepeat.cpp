@@ -30,11 +30,16 @@ void Seed(double value)
     g_state = Mix64(g_state ^ Mix64(std::bit_cast<std::uint64_t>(value)));
 }
 
-double Next()
+double Next(std::uint64_t& state)
 {
     // splitmix64: a full-period 64-bit sequence with well-mixed output.
-    g_state += 0x9e3779b97f4a7c15ULL;
-    return static_cast<double>(Mix64(g_state) >> 11) * 0x1.0p-53;
+    state += 0x9e3779b97f4a7c15ULL;
+    return static_cast<double>(Mix64(state) >> 11) * 0x1.0p-53;
+}
+
+double Next()
+{
+    return Next(g_state);
 }
 
 } // namespace RandomSource
@@ -48,7 +53,7 @@ void ShowArgumentMessage(const char* text)
 }
 
 // Days since 30 December 1899 with the time as the fraction, plus the seconds since midnight.
-double ClockSeed()
+double ClockValue()
 {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -58,6 +63,17 @@ double ClockSeed()
 }
 
 } // namespace
+
+CRndNoRepeat::CRndNoRepeat(quint32 seed) : m_state(seed) {}
+
+quint32 CRndNoRepeat::ClockSeed()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::uint64_t state = static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+                          static_cast<std::uint64_t>(now.tv_nsec);
+    return static_cast<quint32>(RandomSource::Next(state) * 4294967296.0);
+}
 
 bool CRndNoRepeat::Non_Repeating_Numbers(qint32 lngQtyRequested, qint32 lngMaxSeedValue,
                                          Int32Array& arlngMixed, qint32 lngBaseNumber,
@@ -171,8 +187,13 @@ void CRndNoRepeat::QuickSort(Int32Array& arNumeric, qint32 lngLow, qint32 lngHi)
 float CRndNoRepeat::Rnd2(float sngLow, float sngHigh)
 {
     DoEventsThrottled();
-    RandomSource::Seed(ClockSeed());
-    const double r = RandomSource::Next();
+    double r = 0;
+    if (m_state) {
+        r = RandomSource::Next(*m_state);
+    } else {
+        RandomSource::Seed(ClockValue());
+        r = RandomSource::Next();
+    }
     return static_cast<float>(r * (static_cast<double>(sngHigh) - sngLow) + sngLow);
 }
 

@@ -2,6 +2,8 @@
 
 #include "support/Int32Array.h"
 
+#include <QtGlobal>
+#include <cstdint>
 #include <optional>
 
 // Distinct whole numbers drawn at random from a range, optionally sorted. The run uses it to
@@ -9,6 +11,14 @@
 class CRndNoRepeat
 {
 public:
+    // Draws that follow the clock: the generator is re-seeded from it before every draw.
+    CRndNoRepeat() = default;
+    // Draws that follow from the seed alone: the same seed gives the same numbers every time.
+    explicit CRndNoRepeat(quint32 seed);
+
+    // A seed taken from the clock, for a run whose orders should still be repeatable.
+    static quint32 ClockSeed();
+
     // Fills arlngMixed(1..lngQtyRequested) with distinct numbers from
     // max(lngBaseNumber, 0) to lngMaxSeedValue - 1. Bad arguments are explained in a message
     // box and give false with an empty array.
@@ -21,12 +31,15 @@ public:
 
     void QuickSort(Int32Array& arNumeric, qint32 lngLow, qint32 lngHi);
 
-    // A draw in [sngLow, sngHigh) after pending window events are handled and the generator
-    // is re-seeded from the clock.
+    // A draw in [sngLow, sngHigh) after pending window events are handled; without a seed the
+    // generator is re-seeded from the clock first.
     float Rnd2(float sngLow, float sngHigh);
 
 private:
     static void SwapNumbers(qint32& a, qint32& b) noexcept;
+
+    // The seeded generator's own state; none: the process-wide one, re-seeded from the clock.
+    std::optional<std::uint64_t> m_state;
 };
 
 // The process-wide uniform generator behind Rnd2.
@@ -35,4 +48,6 @@ namespace RandomSource {
 void Seed(double value);
 // Uniform in [0, 1).
 double Next();
+// The same generator on a state of the caller's.
+double Next(std::uint64_t& state);
 } // namespace RandomSource

@@ -209,3 +209,29 @@ qint32 FolderSize(const QString& folder)
     }
     return static_cast<qint32>(total);
 }
+
+FolderTotals CountFolderContents(const QString& folder)
+{
+    FolderTotals totals;
+    const QByteArray native = Platform::Encode(RemoveTrailingSlash(folder));
+    struct stat st
+    {
+    };
+    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return totals;
+    DirectoryReader reader(AddTrailingSlash(folder));
+    while (reader.Next()) {
+        const QString path = AddTrailingSlash(folder) + reader.name();
+        if (::lstat(Platform::Encode(path).constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            const FolderTotals inner = CountFolderContents(path);
+            totals.files += inner.files;
+            totals.bytes += inner.bytes;
+        } else {
+            ++totals.files;
+            totals.bytes += S_ISREG(st.st_mode) ? st.st_size : 0;
+        }
+    }
+    return totals;
+}

@@ -42,3 +42,13 @@ QDateTime FileDateTime(const QString& path);
 // The sum of the sizes of the files directly inside the folder, hidden ones included and
 // subfolders not; a folder that cannot be listed holds nothing. Error 6 past 2,147,483,647.
 qint32 FolderSize(const QString& folder);
+
+struct FolderTotals
+{
+    qint64 files = 0;
+    qint64 bytes = 0;
+};
+
+// The files inside the folder at any depth and their bytes; links are not followed. A folder
+// that cannot be listed holds nothing.
+FolderTotals CountFolderContents(const QString& folder);

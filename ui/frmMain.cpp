@@ -281,6 +281,14 @@ bool frmMain::CheckCancel()
     return result;
 }
 
+void frmMain::ShowSeed(quint32 seed)
+{
+    if (!Platform::HasDisplay()) {
+        std::fprintf(stdout, "seed: %u\n", seed);
+        std::fflush(stdout);
+    }
+}
+
 QString frmMain::GetWindowTitle() const
 {
     const QString title = TrimSpaces(ReadPreference(QStringLiteral("WindowTitle")));

@@ -54,6 +54,7 @@ public:
     void SetWaitCursor(bool waiting) override;
     void ClearCancelRequest() override;
     bool CheckCancel() override;
+    void ShowSeed(quint32 seed) override;
 
     // A menu item by its control name (mnuFile_10...).
     QAction* MenuItem(const QString& name) const;

@@ -4,6 +4,7 @@
 #include "support/Dialogs.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <ostream>
@@ -69,6 +70,19 @@ QByteArray ReadAll(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+QMap<QString, QByteArray> TreeOf(const QString& folder)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        const QString relative = QDir(folder).relativeFilePath(info.filePath());
+        tree.insert(relative, info.isDir() ? QByteArray("/") : ReadAll(info.filePath()));
+    }
+    return tree;
 }
 
 int ErrorOf(const std::function<void()>& action)

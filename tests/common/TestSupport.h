@@ -3,6 +3,7 @@
 #include "support/ScriptedDialogAnswerer.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
@@ -44,6 +45,10 @@ private:
 };
 
 QByteArray ReadAll(const QString& path);
+
+// Everything below the folder, hidden entries too: each file's relative path with its bytes,
+// each folder's with "/". Two equal trees hold the same names and the same bytes.
+QMap<QString, QByteArray> TreeOf(const QString& folder);
 
 // The number of the error the action raised, 0 when it raised none.
 int ErrorOf(const std::function<void()>& action);

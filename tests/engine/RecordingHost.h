@@ -18,6 +18,7 @@ public:
     void SetWaitCursor(bool waiting) override { Log(waiting ? "wait cursor" : "default cursor"); }
     void SetBusy(bool busy) override { Log((this->busy = busy) ? "busy" : "idle"); }
     void ClearCancelRequest() override { Log("clear cancel"); }
+    void ShowSeed(quint32 seed) override { events << QStringLiteral("seed %1").arg(seed); }
     // True at the first check after the status `cancelAfter` was shown.
     bool CheckCancel() override
     {

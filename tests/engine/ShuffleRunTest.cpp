@@ -403,3 +403,54 @@ TEST(Transfer, PlaylistNamesAndRenameLists)
     EXPECT_EQ(ReadAll(a1), QByteArray("a"));
     EXPECT_EQ(ReadAll(d), QByteArray("d"));
 }
+
+// A preview works out a run without touching the disk; the run with its seed then does exactly
+// what it showed, and the same seed always gives the same destinations.
+TEST(ShuffleRun, PreviewThenTheRunWithItsSeed)
+{
+    Library lib;
+    lib.Add({u"n1.mp3"_s, u"n2.mp3"_s, u"n3.mp3"_s, u"n4.mp3"_s}, 300000);
+    lib.Add({u"o1.mp3"_s, u"o2.mp3"_s, u"o3.mp3"_s, u"o4.mp3"_s, u"o5.mp3"_s}, 300000, false);
+    const QString a = lib.Made(u"A"_s), b = lib.Dest(u"B"_s);
+    lib.Add({u"../A/old/stale.mp3"_s}, 10); // something for the emptying to remove
+    for (const int rename : {0, 1}) {
+        const ShuffleJob job = lib.Job(u"*.mp3"_s, {a + u",1,50"_s, b + u",1,40"_s}, rename);
+        const auto before = TreeOf(lib.Dest(QString()));
+        RecordingHost host;
+        ShuffleRun preview(job, host, true, {std::nullopt, true});
+        EXPECT_EQ(preview.Run(), ShuffleOutcome::Finished);
+        EXPECT_EQ(TreeOf(lib.Dest(QString())), before);
+        ASSERT_TRUE(preview.Seed().has_value());
+        ASSERT_EQ(preview.Preview().size(), 2u);
+        const auto inA = TreeOf(a);
+        EXPECT_EQ(preview.Preview()[0].emptiedFiles, inA.size() - inA.keys(QByteArray("/")).size());
+
+        // The run with the previewed seed: the files and names shown, byte for byte.
+        Shuffle run({MsgResult::Yes}); // create B
+        EXPECT_EQ(StartShuffle(job, run.host, true, nullptr, {preview.Seed(), false}),
+                  ShuffleOutcome::Finished);
+        for (const PreviewDestination& shown : preview.Preview()) {
+            QStringList names;
+            for (const auto& step : shown.passes) {
+                EXPECT_LE(step.used, step.budget);
+                for (qsizetype i = 0; i < step.names.size(); ++i) {
+                    names << step.names.at(i);
+                    EXPECT_EQ(ReadAll(shown.folder + u'/' + step.names.at(i)),
+                              ReadAll(step.sources.at(i)));
+                }
+            }
+            names.sort();
+            EXPECT_EQ(FilesIn(shown.folder), names) << shown.folder.toStdString();
+            EXPECT_FALSE(names.isEmpty());
+        }
+        EXPECT_TRUE(run.host.events.contains(u"seed %1"_s.arg(*preview.Seed())));
+
+        // Again from scratch with the same seed: the same trees.
+        const auto first = TreeOf(lib.Dest(QString()));
+        Shuffle again;
+        EXPECT_EQ(StartShuffle(job, again.host, true, nullptr, {preview.Seed(), false}),
+                  ShuffleOutcome::Finished);
+        EXPECT_EQ(TreeOf(lib.Dest(QString())), first);
+        QDir(b).removeRecursively();
+    }
+}
