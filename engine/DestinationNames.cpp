@@ -21,7 +21,7 @@ QString SafeFileName(const QString& fileName)
     }
     while (safe.endsWith(u'.') || safe.endsWith(u' '))
         safe.chop(1);
-    return safe;
+    return safe.isEmpty() ? QStringLiteral("_") : safe;
 }
 
 QString DestinationNames::NameFor(const QString& fileName) const

@@ -203,9 +203,10 @@ void ShuffleRun::PlanDestinations()
 {
     CheckListLimit(m_count);
     CheckListLimit(static_cast<qint32>(m_job.destinations.size()));
-    for (const QString& entry : m_job.destinations)
+    for (const QString& entry : m_job.destinations) {
         m_budgets.push_back(DestinationBudget::Of(DestinationEntry::Parse(entry)));
-    m_safeNames.assign(m_budgets.size(), false);
+        m_safeNames.push_back(RefusesAwkwardNames(m_budgets.back().folder));
+    }
 }
 
 void ShuffleRun::EmptyDestinations()

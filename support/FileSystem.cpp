@@ -5,6 +5,8 @@
 #include "support/Paths.h"
 #include "support/Platform.h"
 
+#include <QFileInfo>
+#include <QStorageInfo>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -234,4 +236,18 @@ FolderTotals CountFolderContents(const QString& folder)
         }
     }
     return totals;
+}
+
+bool RefusesAwkwardNames(const QString& folder)
+{
+    QString existing = Platform::CanonicalPath(AddTrailingSlash(folder));
+    while (!QFileInfo::exists(existing) && existing.size() > 1)
+        existing = QFileInfo(existing).absolutePath();
+    QByteArray type = QStorageInfo(existing).fileSystemType().toLower();
+    if (type.startsWith("fuse."))
+        type = type.mid(5);
+    // fuseblk is how the FUSE drivers of NTFS and exFAT sticks show themselves.
+    static const QByteArrayList refusing = {"vfat",  "msdos", "fat",     "exfat",  "ntfs",
+                                            "ntfs3", "fuseblk", "fusefat", "ntfs-3g"};
+    return refusing.contains(type);
 }

@@ -52,3 +52,9 @@ struct FolderTotals
 // The files inside the folder at any depth and their bytes; links are not followed. A folder
 // that cannot be listed holds nothing.
 FolderTotals CountFolderContents(const QString& folder);
+
+// Whether the folder's file system refuses the names that FAT refuses (" * : < > ? \ |,
+// control characters, trailing dots and spaces): the FAT, exFAT and NTFS families, also through
+// FUSE. Told from the file system's type, so nothing is written to find out; a folder not made
+// yet is judged by its nearest existing parent.
+bool RefusesAwkwardNames(const QString& folder);

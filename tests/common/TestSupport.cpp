@@ -7,6 +7,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
 #include <ostream>
 
 namespace {
@@ -62,6 +65,67 @@ QString TempFolder::MakeFolder(const QString& name) const
     const QString full = m_dir.filePath(name);
     EXPECT_TRUE(QDir().mkpath(full));
     return full;
+}
+
+namespace {
+
+// Runs a tool; empty when it ended well, otherwise what went wrong.
+QString RunTool(const QString& program, const QStringList& arguments)
+{
+    const QString found = QStandardPaths::findExecutable(program).isEmpty()
+                              ? QStandardPaths::findExecutable(
+                                    program, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
+                              : QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        return program + QStringLiteral(" is not installed");
+    QProcess process;
+    process.start(found, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return program + QStringLiteral(" failed: ") +
+               QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    return {};
+}
+
+bool IsMountPoint(const QString& path)
+{
+    return ReadAll(QStringLiteral("/proc/self/mountinfo"))
+        .contains(' ' + QFile::encodeName(path) + ' ');
+}
+
+} // namespace
+
+FatStick::FatStick(int megabytes)
+{
+    const QString image = m_dir / QStringLiteral("stick.img");
+    QDir().mkpath(path());
+    if (!QFileInfo(QStringLiteral("/dev/fuse")).isWritable()) {
+        m_unavailable = QStringLiteral("/dev/fuse cannot be opened here");
+        return;
+    }
+    QFile file(image);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(megabytes) << 20)) {
+        m_unavailable = QStringLiteral("cannot make the image file");
+        return;
+    }
+    file.close();
+    m_unavailable =
+        RunTool(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("32"), image});
+    if (m_unavailable.isEmpty())
+        m_unavailable = RunTool(QStringLiteral("fusefat"),
+                                {QStringLiteral("-o"), QStringLiteral("rw+"), image, path()});
+    if (m_unavailable.isEmpty() && !IsMountPoint(path()))
+        m_unavailable = QStringLiteral("fusefat did not mount the image");
+}
+
+FatStick::~FatStick()
+{
+    // The driver may still be busy with the last writes for a moment.
+    for (int attempt = 0; attempt < 50 && IsMountPoint(path()); ++attempt) {
+        if (RunTool(QStringLiteral("fusermount"), {QStringLiteral("-u"), path()}).isEmpty())
+            break;
+        QThread::msleep(100);
+    }
 }
 
 QByteArray ReadAll(const QString& path)

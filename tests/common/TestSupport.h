@@ -44,6 +44,25 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A small FAT32 file system in an image file, mounted through FUSE (fusefat) while the object
+// lives. Where it cannot be had (no /dev/fuse, no mkfs.vfat or fusefat, mounting refused),
+// unavailable() says why and the test should skip.
+class FatStick
+{
+public:
+    explicit FatStick(int megabytes);
+    ~FatStick();
+    FatStick(const FatStick&) = delete;
+    FatStick& operator=(const FatStick&) = delete;
+
+    QString unavailable() const { return m_unavailable; }
+    QString path() const { return m_dir / QStringLiteral("stick"); }
+
+private:
+    TempFolder m_dir;
+    QString m_unavailable;
+};
+
 QByteArray ReadAll(const QString& path);
 
 // Everything below the folder, hidden entries too: each file's relative path with its bytes,
