@@ -8,11 +8,15 @@
 namespace {
 
 constexpr qsizetype kShownTail = 30;
+// One past the positions kept, as the list has always been read.
+constexpr int kCapacity = 5;
 
 } // namespace
 
-void AddRecentFile(const QString& path, const QString& key, qint16 capacity)
+void AddRecentFile(const QString& path)
 {
+    const QString& key = kRecentFilesKey;
+    const int capacity = kCapacity;
     QStringList entries(1); // entries[j] is position j
     for (int j = 1; j <= capacity; ++j)
         entries.append(ReadPreference(key + QString::number(j)));

@@ -14,9 +14,9 @@ inline constexpr int kFirstRecentMenuIndex = 21;
 inline constexpr int kRecentMenuItems = 4;
 
 // Puts the path at position 1 and moves the other entries down, without a duplicate (paths
-// compared with SameText; the form given here is the one kept). The list keeps positions 1 to
-// capacity - 1: the callers pass 5 for four positions.
-void AddRecentFile(const QString& path, const QString& key = kRecentFilesKey, qint16 capacity = 5);
+// compared with SameText; the form given here is the one kept). Positions 1 to 4 are kept; a
+// fifth one, written by hand, only ever counts as a match.
+void AddRecentFile(const QString& path);
 
 struct RecentMenuItem
 {

@@ -27,17 +27,17 @@ protected:
     static QString IniPath() { return GetDataFolder() + u"/documents_tests.ini"_s; }
 
     // Entries and results are written "a|b|c", one per position from the first.
-    static void Store(const QString& entries, const QString& key = u"RecentCfgs"_s)
+    static void Store(const QString& entries)
     {
         const QStringList list = entries.split(u'|');
         for (qsizetype i = 0; i < list.size(); ++i)
-            WritePreference(key + QString::number(i + 1), list.at(i));
+            WritePreference(u"RecentCfgs"_s + QString::number(i + 1), list.at(i));
     }
-    static QString Stored(int count = 5, const QString& key = u"RecentCfgs"_s)
+    static QString Stored(int count = 5)
     {
         QStringList entries;
         for (int i = 1; i <= count; ++i)
-            entries << ReadPreference(key + QString::number(i), u"<absent>"_s);
+            entries << ReadPreference(u"RecentCfgs"_s + QString::number(i), u"<absent>"_s);
         return entries.join(u'|');
     }
     // Each item as its caption, marked when hidden, or when shown but disabled.
@@ -98,10 +98,6 @@ TEST_F(RecentFiles, CapacityAndTheOldFifthEntry)
     Store(u"/x|/y|/X|/z|"_s);
     AddRecentFile(u"/x"_s);
     EXPECT_EQ(Stored(4), u"/x|/x|/y|/z"_s);
-    // A capacity of 3 keeps two positions, under another key.
-    for (const QString& path : {u"p"_s, u"q"_s, u"r"_s})
-        AddRecentFile(path, u"Other"_s, 3);
-    EXPECT_EQ(Stored(3, u"Other"_s), u"r|q|<absent>"_s);
 }
 
 TEST_F(RecentFiles, MenuCaptions)
