@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "support/Dialogs.h"
 #include "support/Platform.h"
+#include "support/ProductInfo.h"
 
 #include <QApplication>
 
@@ -25,8 +26,9 @@ int main(int argc, char* argv[])
         qInstallMessageHandler(ConsoleMessageHandler);
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pendrift"));
-    QApplication::setOrganizationName(QStringLiteral("Orlenna"));
+    QApplication::setApplicationName(kProductTitle);
+    QApplication::setOrganizationName(kCompanyName);
+    QApplication::setApplicationVersion(kVersionFull);
     Dialogs::InstallDefaultAnswerer();
     return Main(QApplication::arguments().mid(1));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/ProductInfo.h"
+
 #include <QString>
 
 // Path texts. Every operation that takes useForwardSlash works with "/" when it is true (the
@@ -54,6 +56,3 @@ void MakeFolderPath(const QString& path);
 // levels by the text rule, a folder directly under "/", a mount point, the user's home folder
 // or any folder that contains it.
 bool IsRootPath(const QString& path);
-
-inline const QString kCompanyName = QStringLiteral("Orlenna");
-inline const QString kProductTitle = QStringLiteral("Pendrift");
