@@ -2,6 +2,7 @@
 #include "support/Dialogs.h"
 #include "support/Platform.h"
 #include "support/ProductInfo.h"
+#include "ui/AppIcon.h"
 
 #include <QApplication>
 
@@ -29,6 +30,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(kProductTitle);
     QApplication::setOrganizationName(kCompanyName);
     QApplication::setApplicationVersion(kVersionFull);
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QApplication::setDesktopFileName(kApplicationId);
+    // Set once here so that every dialog carries it too.
+    QApplication::setWindowIcon(AppIcon());
     Dialogs::InstallDefaultAnswerer();
     return Main(QApplication::arguments().mid(1));
 }

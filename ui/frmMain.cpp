@@ -96,7 +96,6 @@ frmMain::frmMain(QWidget* parent)
                               Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowIcon(Decoration("media-playlist-shuffle", QStyle::SP_MediaPlay, this));
     BuildMenus();
     BuildControls();
     Dialogs::SetOwner(this);
