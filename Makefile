@@ -9,12 +9,14 @@ FUZZ_TIME    ?= 60
 FUZZ_TEXT_TIME ?= 20
 WERROR       ?= ON
 CMAKE_FLAGS  ?=
+PREFIX       ?= /usr/local
+DESTDIR      ?=
 
 DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
                 clang-format attr libattr1-dev xvfb xauth
 
-.PHONY: all deps build test sanitize bench demo fuzz format screenshot clean
+.PHONY: all deps build test sanitize bench demo fuzz format screenshot clean install
 
 all: build
 
@@ -54,6 +56,10 @@ bench: deps
 
 demo: build
 	demo/run-demo.sh $(BUILD_DIR)
+
+# The program and its desktop files under $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # Runs the settings-document loader's fuzzer for FUZZ_TIME seconds from the seeds in
 # fuzz/seeds, then the document-text decoder's for FUZZ_TEXT_TIME seconds. A crash stops it
