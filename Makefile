@@ -14,9 +14,10 @@ DESTDIR      ?=
 
 DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
-                clang-format attr libattr1-dev xvfb xauth
+                clang-format attr libattr1-dev xvfb xauth \
+                dpkg-dev
 
-.PHONY: all deps build test sanitize bench demo fuzz format screenshot clean install
+.PHONY: all deps build test sanitize bench demo fuzz format screenshot clean install package
 
 all: build
 
@@ -60,6 +61,10 @@ demo: build
 # The program and its desktop files under $(DESTDIR)$(PREFIX).
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# A Debian package for /usr: $(BUILD_DIR)/pendrift_<version>_<arch>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # Runs the settings-document loader's fuzzer for FUZZ_TIME seconds from the seeds in
 # fuzz/seeds, then the document-text decoder's for FUZZ_TEXT_TIME seconds. A crash stops it
