@@ -9,12 +9,17 @@ FUZZ_TIME    ?= 60
 FUZZ_TEXT_TIME ?= 20
 WERROR       ?= ON
 CMAKE_FLAGS  ?=
+PREFIX       ?= /usr/local
+DESTDIR      ?=
 
 DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev \
                 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
-                clang-format attr libattr1-dev xvfb xauth
+                clang-format attr libattr1-dev xvfb xauth \
+                desktop-file-utils appstream mandoc man-db dpkg-dev lintian file \
+                shared-mime-info libglib2.0-bin
 
-.PHONY: all deps build test sanitize bench demo fuzz format screenshot clean
+.PHONY: all deps build test sanitize bench demo fuzz format screenshot clean install package \
+        check-install icons
 
 all: build
 
@@ -54,6 +59,25 @@ bench: deps
 
 demo: build
 	demo/run-demo.sh $(BUILD_DIR)
+
+# The program and its desktop files under $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# A Debian package for /usr: $(BUILD_DIR)/pendrift_<version>_<arch>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Installs into a temporary folder, validates the desktop files, runs a job with the installed
+# program without a display, and builds and inspects the package.
+check-install: build
+	desktop/check-install.sh $(BUILD_DIR)
+
+# Redraws the PNG icons from the SVG (needs rsvg-convert from librsvg2-bin).
+icons:
+	for size in 48 128; do \
+	    rsvg-convert -w $$size -h $$size desktop/icons/pendrift.svg -o desktop/icons/pendrift-$$size.png; \
+	done
 
 # Runs the settings-document loader's fuzzer for FUZZ_TIME seconds from the seeds in
 # fuzz/seeds, then the document-text decoder's for FUZZ_TEXT_TIME seconds. A crash stops it

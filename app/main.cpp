@@ -1,6 +1,8 @@
 #include "app/Main.h"
 #include "support/Dialogs.h"
 #include "support/Platform.h"
+#include "support/ProductInfo.h"
+#include "ui/AppIcon.h"
 
 #include <QApplication>
 
@@ -25,8 +27,13 @@ int main(int argc, char* argv[])
         qInstallMessageHandler(ConsoleMessageHandler);
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pendrift"));
-    QApplication::setOrganizationName(QStringLiteral("Orlenna"));
+    QApplication::setApplicationName(kProductTitle);
+    QApplication::setOrganizationName(kCompanyName);
+    QApplication::setApplicationVersion(kVersionFull);
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QApplication::setDesktopFileName(kApplicationId);
+    // Set once here so that every dialog carries it too.
+    QApplication::setWindowIcon(AppIcon());
     Dialogs::InstallDefaultAnswerer();
     return Main(QApplication::arguments().mid(1));
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "support/ProductInfo.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
-
-inline const QString kExecutableName = QStringLiteral("pendrift");
 
 // Switch names mapped to their values, in the order given; names compared without regard to
 // letter case. A name can be present only once.

@@ -140,7 +140,7 @@ QString ExecutableName()
     const QString path =
         QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
     const QString name = QFileInfo(path).fileName();
-    return name.isEmpty() ? QStringLiteral("pendrift") : name;
+    return name.isEmpty() ? kExecutableName : name;
 }
 
 QString ProgramFolder()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/ProductInfo.h"
+
 #include <QString>
 
 // Path texts. Every operation that takes useForwardSlash works with "/" when it is true (the
@@ -62,6 +64,3 @@ bool IsRootPath(const QString& path);
 // True when one folder is the other or lies inside it, compared after links, "." and ".." are
 // resolved (as far as the folders exist).
 bool FoldersOverlap(const QString& a, const QString& b);
-
-inline const QString kCompanyName = QStringLiteral("Orlenna");
-inline const QString kProductTitle = QStringLiteral("Pendrift");

@@ -42,8 +42,6 @@ frmMain::frmMain(QWidget* parent)
                               Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmMain"));
-    QIcon icon = QIcon::fromTheme(QStringLiteral("media-playlist-shuffle"));
-    setWindowIcon(icon.isNull() ? style()->standardIcon(QStyle::SP_MediaPlay) : icon);
     m_menu = MainMenu::Build(menuBar());
     ConnectMenus();
 
