@@ -18,8 +18,8 @@ DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev 
                 desktop-file-utils appstream mandoc man-db dpkg-dev lintian file \
                 shared-mime-info libglib2.0-bin
 
-.PHONY: all deps build test sanitize bench demo fuzz format screenshot clean install package \
-        check-install icons
+.PHONY: all deps build test sanitize bench demo fuzz format format-check screenshot clean \
+        install package check-install icons
 
 all: build
 
@@ -102,6 +102,10 @@ screenshot: build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a file is not formatted as .clang-format says (CI runs it).
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR) $(FUZZ_DIR)

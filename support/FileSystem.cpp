@@ -247,7 +247,7 @@ bool RefusesAwkwardNames(const QString& folder)
     if (type.startsWith("fuse."))
         type = type.mid(5);
     // fuseblk is how the FUSE drivers of NTFS and exFAT sticks show themselves.
-    static const QByteArrayList refusing = {"vfat",  "msdos", "fat",     "exfat",  "ntfs",
+    static const QByteArrayList refusing = {"vfat",  "msdos",   "fat",     "exfat",  "ntfs",
                                             "ntfs3", "fuseblk", "fusefat", "ntfs-3g"};
     return refusing.contains(type);
 }

@@ -1,5 +1,5 @@
-#include "documents/CBinaryINI.h"
 #include "documents/JobDocument.h"
+#include "documents/CBinaryINI.h"
 #include "tests/common/TestSupport.h"
 
 using namespace Qt::StringLiterals;
@@ -22,8 +22,12 @@ TEST(JobDocument, ListsRenameValueAndDefaults)
         document.WriteValue(u"Library"_s, list.stored, u"settings"_s);
         EXPECT_EQ(ReadJob(document).libraries, list.items) << list.stored.toStdString();
     }
-    for (const auto& [stored, value] : {std::pair{u"1"_s, 1}, {u"2"_s, 2}, {u"3"_s, 0},
-                                        {u"-1"_s, 0}, {u"1.5"_s, 0}, {u" 2 "_s, 2}}) {
+    for (const auto& [stored, value] : {std::pair{u"1"_s, 1},
+                                        {u"2"_s, 2},
+                                        {u"3"_s, 0},
+                                        {u"-1"_s, 0},
+                                        {u"1.5"_s, 0},
+                                        {u" 2 "_s, 2}}) {
         document.WriteValue(u"RenameFiles"_s, stored, u"settings"_s);
         EXPECT_EQ(ReadJob(document).renameFiles, value) << stored.toStdString();
     }

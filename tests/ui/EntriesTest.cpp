@@ -235,9 +235,9 @@ TEST_F(EntriesTest, AdvancedModeAddsOneEntryPerTickedSubfolder)
 TEST_F(EntriesTest, RemoveSelectsTheNextOrTheNewLastItem)
 {
     Fill(lstLibrary, u"a|b|c"_s, -1);
-    for (const auto& [index, left, selected] :
-         {std::tuple{1, QStringList{u"a"_s, u"c"_s}, 1}, {1, QStringList{u"a"_s}, 0},
-          {0, QStringList{}, -1}}) {
+    for (const auto& [index, left, selected] : {std::tuple{1, QStringList{u"a"_s, u"c"_s}, 1},
+                                                {1, QStringList{u"a"_s}, 0},
+                                                {0, QStringList{}, -1}}) {
         RemoveListItem(lstLibrary, index);
         EXPECT_EQ(lstLibrary->Items(), left);
         EXPECT_EQ(lstLibrary->SelectedIndex(), selected);
