@@ -1,6 +1,9 @@
 #include "app/Main.h"
 
+#include "app/Preview.h"
+
 #include "support/CommandLine.h"
+#include "support/ConsoleDialogAnswerer.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
@@ -65,6 +68,31 @@ int Main(const QStringList& arguments)
 
         if (help)
             return kFinished;
+
+        // A preview never shows a window and talks on the console, whatever the display.
+        const bool preview = file && HasSwitch(switches, QStringLiteral("p"));
+        std::unique_ptr<DialogAnswerer> windowAnswerer;
+        if (preview)
+            windowAnswerer = Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>());
+        std::optional<quint32> seed;
+        if (file && HasSwitch(switches, QStringLiteral("s"))) {
+            const QString text = switches.Value(QStringLiteral("s"));
+            seed = ParseSeed(text);
+            if (!seed) {
+                Dialogs::MsgBox(QStringLiteral("Invalid seed: ") + text, MsgButtons::OK,
+                                MsgIcon::Exclamation);
+                return kStoppedOrFailed;
+            }
+        }
+        if (preview) {
+            const QString name = ResolveDocumentPath(switches.Value(QStringLiteral("f")));
+            if (!PathExists(name, true)) {
+                Dialogs::MsgBox(QStringLiteral("File not found!"), MsgButtons::OK,
+                                MsgIcon::Exclamation);
+                return kStoppedOrFailed;
+            }
+            return RunPreview(name, seed);
+        }
         if (!Platform::HasDisplay() && !(file && (close || quiet))) {
             ExplainConsoleUse();
             return kNeedsWindow;
@@ -89,6 +117,7 @@ int Main(const QStringList& arguments)
         }
 
         window = CreateMainWindow(!quiet);
+        window->SetSeed(seed);
         if (!quiet)
             window->show();
         QString name = ResolveDocumentPath(switches.Value(QStringLiteral("f")));

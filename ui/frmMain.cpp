@@ -302,7 +302,8 @@ ShuffleOutcome frmMain::StartShuffle(bool bAutoMode)
 {
     // The controls take no input while the run is busy, so reading them once is the same as
     // reading them at every step.
-    const ShuffleOutcome outcome = ::StartShuffle(CurrentJob(), *this, bAutoMode);
+    const ShuffleOutcome outcome =
+        ::StartShuffle(CurrentJob(), *this, bAutoMode, nullptr, {m_seed, false});
     if (m_closeAfterRun) {
         m_closeAfterRun = false;
         close();

@@ -36,6 +36,8 @@ public:
 
     ShuffleJob CurrentJob() const;
     ShuffleOutcome StartShuffle(bool bAutoMode);
+    // Runs draw their random orders from this seed; none: from the clock.
+    void SetSeed(std::optional<quint32> seed) { m_seed = seed; }
 
     // Settings documents.
     void ResetSettings(bool bPrompt = false);
@@ -91,6 +93,7 @@ private:
     bool m_modified = false;
     bool m_waitCursor = false;
     bool m_placeOnScreen = true;
+    std::optional<quint32> m_seed;
     // A close asked for during a run: the window closes once the run has ended.
     bool m_closeAfterRun = false;
 };

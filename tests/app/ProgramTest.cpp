@@ -47,7 +47,7 @@ public:
             m_root.Write(u"lib/t%1.mp3"_s.arg(i), QByteArray(2000 + i, 'm'));
         m_root.MakeFolder(u"dest"_s);
     }
-    QString Write(const QString& path, const QString& destination = {}) const
+    QString Write(const QString& path, const QString& destination = {}, int rename = 0) const
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         CBinaryINI document;
@@ -57,9 +57,11 @@ public:
         document.WriteValue(u"Destination"_s,
                             destination.isNull() ? Destination() + u",1,0"_s : destination,
                             section);
+        document.WriteValue(u"RenameFiles"_s, QString::number(rename), section);
         document.Commit();
         return path;
     }
+    QString Root() const { return m_root.path(); }
     QString Destination() const { return m_root / u"dest"_s; }
     QString Config() const { return m_root / u"config"_s; }
     QString DataFolder() const { return Config() + u"/Orlenna/Pendrift"_s; }
@@ -157,4 +159,53 @@ TEST(Program, CommandLinesThatNeedAWindow)
         EXPECT_TRUE(o.err.startsWith(u"pendrift: the window needs a display"_s));
         EXPECT_TRUE(o.err.contains(u"/f:<file> Settings file to load\n"_s));
     }
+}
+
+// "/p" shows what "/a" would do and changes nothing; "/s" with the seed it showed repeats it.
+TEST(Program, PreviewThenTheRunWithItsSeed)
+{
+    Job job;
+    const QString second = job.Root() + u"/dest2"_s;
+    job.Write(job.DataFolder() + u"/Mix.cfg"_s,
+              job.Destination() + u",1,0|"_s + second + u",1,0"_s, 1);
+    QFile(job.Destination() + u"/stale.mp3"_s).open(QIODevice::WriteOnly);
+    const auto before = TreeOf(job.Root());
+    const Outcome preview = RunProgram({u"/p"_s, u"/f:Mix"_s}, job.Config());
+    EXPECT_EQ(preview.status, 0) << preview.err.toStdString();
+    EXPECT_EQ(TreeOf(job.Root()), before);
+
+    // Each destination's files as the preview names them, and the seed.
+    QMap<QString, QStringList> shown;
+    QString folder, seed;
+    for (const QString& line : preview.out.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u"seed: "_s))
+            seed = line.mid(6);
+        else if (!line.startsWith(u' '))
+            shown[folder = line];
+        else if (line.contains(u" <- "_s))
+            shown[folder] << line.trimmed().section(u" <- "_s, 0, 0);
+    }
+    ASSERT_FALSE(seed.isEmpty()) << preview.out.toStdString();
+    EXPECT_EQ(shown.keys(), (QStringList{job.Destination(), second}));
+    EXPECT_TRUE(preview.out.contains(u"emptying removes 1 files, 0 bytes"_s));
+
+    const Outcome run = RunProgram({u"/q"_s, u"/a"_s, u"/f:Mix"_s, u"/s:"_s + seed}, job.Config());
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(u"\nseed: "_s + seed + u"\nDone in "_s)) << run.out.toStdString();
+    for (auto it = shown.begin(); it != shown.end(); ++it) {
+        QStringList names = it.value();
+        names.sort();
+        EXPECT_EQ(QDir(it.key()).entryList(QDir::Files), names) << it.key().toStdString();
+    }
+
+    // A seed that is not a whole number from 0 to 4,294,967,295 stops everything at once.
+    const auto after = TreeOf(job.Root());
+    for (const QString& bad : {u"abc"_s, u"-1"_s, u"4294967296"_s, u"1.5"_s, QString()}) {
+        const Outcome o = RunProgram({u"/q"_s, u"/a"_s, u"/f:Mix"_s, u"/s:"_s + bad}, job.Config());
+        EXPECT_EQ(o.status, 1);
+        EXPECT_TRUE(o.err.contains(u"Invalid seed: "_s + bad + u'\n')) << o.err.toStdString();
+        EXPECT_FALSE(o.out.contains(u"Done in"_s));
+    }
+    EXPECT_EQ(RunProgram({u"/p"_s, u"/f:Mix"_s, u"/s:x"_s}, job.Config()).status, 1);
+    EXPECT_EQ(TreeOf(job.Root()), after);
 }

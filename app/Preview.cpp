@@ -1,0 +1,93 @@
+#include "app/Preview.h"
+
+#include "documents/CBinaryINI.h"
+#include "documents/JobDocument.h"
+#include "engine/ShuffleRun.h"
+#include "support/ConsoleDialogAnswerer.h"
+#include "support/Dialogs.h"
+#include "support/Events.h"
+
+#include <cstdio>
+
+namespace {
+
+// A run's host with nothing to show: the preview prints its findings at the end.
+class PreviewHost : public ShuffleHost
+{
+public:
+    void SetStatus(const QString&) override {}
+    void ShowProgress(bool) override {}
+    void SetProgress(qint32, qint32) override {}
+    void SetWaitCursor(bool) override {}
+    void SetBusy(bool) override {}
+    void ClearCancelRequest() override {}
+    bool CheckCancel() override
+    {
+        DoEventsThrottled();
+        return false;
+    }
+    void ShowSeed(quint32) override {}
+};
+
+QString Report(const std::vector<PreviewDestination>& destinations, quint32 seed)
+{
+    QString out;
+    for (const PreviewDestination& destination : destinations) {
+        out += destination.folder + u'\n';
+        out += QStringLiteral("  emptying removes %1 files, %2 bytes\n")
+                   .arg(destination.emptiedFiles)
+                   .arg(destination.emptiedBytes);
+        for (int pass = 0; pass < 2; ++pass) {
+            const PreviewDestination::Step& step = destination.passes[pass];
+            out += QStringLiteral("  pass %1 (%2): %3 files, %4 of %5 bytes\n")
+                       .arg(pass + 1)
+                       .arg(pass == 0 ? QStringLiteral("new files") : QStringLiteral("any files"))
+                       .arg(step.names.size())
+                       .arg(step.used)
+                       .arg(step.budget);
+            for (qsizetype i = 0; i < step.names.size(); ++i)
+                out += QStringLiteral("    ") + step.names.at(i) + QStringLiteral(" <- ") +
+                       step.sources.at(i) + u'\n';
+        }
+    }
+    return out + QStringLiteral("seed: %1\n").arg(seed);
+}
+
+} // namespace
+
+std::optional<quint32> ParseSeed(const QString& text)
+{
+    if (text.isEmpty() ||
+        !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    bool ok = false;
+    const qulonglong value = text.toULongLong(&ok);
+    if (!ok || value > 4294967295ULL)
+        return std::nullopt;
+    return static_cast<quint32>(value);
+}
+
+int RunPreview(const QString& documentPath, std::optional<quint32> seed)
+{
+    // Whatever the display, a preview talks on the console.
+    std::unique_ptr<DialogAnswerer> previous =
+        Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>());
+    struct Restore
+    {
+        std::unique_ptr<DialogAnswerer>& previous;
+        ~Restore() { Dialogs::SetAnswerer(std::move(previous)); }
+    } restore{previous};
+
+    // Opened as a run opens it: a document held elsewhere is refused.
+    CBinaryINI document;
+    document.SetFile(documentPath);
+    const ShuffleJob job = ReadJob(document);
+    PreviewHost host;
+    ShuffleRun run(job, host, true, {seed, true});
+    const ShuffleOutcome outcome = run.Run();
+    if (outcome != ShuffleOutcome::Finished || !run.Seed())
+        return 1;
+    std::fputs(Report(run.Preview(), *run.Seed()).toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    return 0;
+}
