@@ -1,10 +1,10 @@
 #include "app/Main.h"
 
 #include "support/CommandLine.h"
+#include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
-#include "support/Platform.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -64,7 +64,7 @@ int Main(const QStringList& arguments)
 
         if (help)
             return kFinished;
-        if (!Platform::HasDisplay() && !(file && (close || quiet))) {
+        if (ConsoleMode() && !(file && (close || quiet))) {
             ExplainConsoleUse();
             return kNeedsWindow;
         }
@@ -113,7 +113,7 @@ int Main(const QStringList& arguments)
         ReportCurrentError(QStringLiteral("An error ocurred while initializing."));
         // A window that is showing stays open. Under "/q", or without a display, nothing
         // anyone could see would remain to close it, so the program ends instead.
-        if (window && window->isVisible() && !quiet && Platform::HasDisplay())
+        if (window && window->isVisible() && !quiet && !ConsoleMode())
             return RunWindow(std::move(window));
         return kStoppedOrFailed;
     }

@@ -7,16 +7,17 @@
 #include "engine/ShuffleRun.h"
 #include "support/AppError.h"
 #include "support/CommandLine.h"
+#include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Events.h"
 #include "support/Numbers.h"
 #include "support/Paths.h"
-#include "support/Platform.h"
 #include "support/Text.h"
 #include "ui/AppInfo.h"
 #include "ui/Entries.h"
 #include "ui/FileDialogs.h"
+#include "ui/QtDialogAnswerer.h"
 #include "ui/SortedList.h"
 
 #include <QApplication>
@@ -99,7 +100,7 @@ frmMain::frmMain(QWidget* parent)
     setWindowIcon(Decoration("media-playlist-shuffle", QStyle::SP_MediaPlay, this));
     BuildMenus();
     BuildControls();
-    Dialogs::SetOwner(this);
+    QtDialogAnswerer::SetOwner(this);
     // A fixed border: the client area and the menu bar, nothing to resize.
     adjustSize();
     setFixedSize(sizeHint());
@@ -430,7 +431,7 @@ void frmMain::SetStatus(const QString& text)
     m_lblStatus->setText(text);
     m_lblStatus->repaint();
     // Without a display the console is where the status line is read.
-    if (!text.isEmpty() && !Platform::HasDisplay()) {
+    if (!text.isEmpty() && ConsoleMode()) {
         std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
         std::fflush(stdout);
     }

@@ -46,30 +46,6 @@ TEST(Dialogs, ConsoleAnswersWithTheDefaultButton)
               "-> Cancel\n"_s);
 }
 
-TEST(Dialogs, ScriptedAnswererRecordsAndFlagsSurprises)
-{
-    ScriptedDialogAnswerer script;
-    script.Queue(MsgResult::Yes);
-    script.Queue(u"/tmp/x.cfg"_s);
-    int surprises = 0;
-    script.onUnexpected = [&](const DialogRequest&) { ++surprises; };
-    DialogRequest question;
-    question.buttons = MsgButtons::YesNo;
-    DialogRequest open;
-    open.kind = DialogRequest::Kind::OpenFile;
-    EXPECT_EQ(script.Message(question), MsgResult::Yes);
-    EXPECT_EQ(script.Text(open), u"/tmp/x.cfg"_s);
-    // Nothing queued: cancelling answers, and the surprise is reported.
-    EXPECT_EQ(script.Message(question), MsgResult::No);
-    EXPECT_EQ(script.Text(open), QString());
-    EXPECT_EQ(surprises, 2);
-    EXPECT_EQ(script.Requests().size(), 4);
-    // A text answer is not taken for a message box.
-    script.Queue(u"text"_s);
-    EXPECT_EQ(script.Message(DialogRequest()), MsgResult::OK);
-    EXPECT_EQ(surprises, 3);
-}
-
 TEST(ErrorReport, TwoLinesCriticalOkCaptionedPendrift)
 {
     ScriptedDialogs dialogs;

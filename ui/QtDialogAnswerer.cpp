@@ -1,4 +1,4 @@
-#include "support/QtDialogAnswerer.h"
+#include "ui/QtDialogAnswerer.h"
 
 #include "support/Text.h"
 
@@ -6,10 +6,16 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QPointer>
 #include <QStringList>
 
 namespace {
+
+QPointer<QWidget>& OwnerWindow()
+{
+    static QPointer<QWidget> owner;
+    return owner;
+}
 
 QMessageBox::StandardButton ToStandard(MsgResult button)
 {
@@ -57,11 +63,21 @@ QString QtFilter(const QString& filter)
 
 } // namespace
 
+void QtDialogAnswerer::SetOwner(QWidget* owner)
+{
+    OwnerWindow() = owner;
+}
+
+QWidget* QtDialogAnswerer::Owner()
+{
+    return OwnerWindow().data();
+}
+
 MsgResult QtDialogAnswerer::Message(const DialogRequest& request)
 {
     QMessageBox box(ToIcon(request.icon), request.caption,
                     QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                    ButtonSet(request.buttons), Dialogs::Owner());
+                    ButtonSet(request.buttons), Owner());
     box.setDefaultButton(ToStandard(request.defaultButton));
     switch (box.exec()) {
     case QMessageBox::Ok: return MsgResult::OK;
@@ -77,7 +93,7 @@ MsgResult QtDialogAnswerer::Message(const DialogRequest& request)
 
 QString QtDialogAnswerer::Text(const DialogRequest& request)
 {
-    QWidget* owner = Dialogs::Owner();
+    QWidget* owner = Owner();
     switch (request.kind) {
     case DialogRequest::Kind::Input: {
         bool ok = false;
