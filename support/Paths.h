@@ -47,7 +47,7 @@ bool DataFolderSwitch();
 // The folder of the running executable, with a trailing separator.
 QString ProgramFolder();
 
-// Creates every missing level of the path. Never reports: failing levels are skipped.
+// Creates every missing level of the path it can. Never reports.
 void MakeFolderPath(const QString& path);
 
 // True when emptying the folder would wipe a volume, a home or the system: fewer than two
