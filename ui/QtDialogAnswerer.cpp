@@ -1,11 +1,11 @@
 #include "ui/QtDialogAnswerer.h"
 
 #include "support/Text.h"
+#include "ui/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 
@@ -15,40 +15,6 @@ QPointer<QWidget>& OwnerWindow()
 {
     static QPointer<QWidget> owner;
     return owner;
-}
-
-QMessageBox::StandardButton ToStandard(MsgResult button)
-{
-    switch (button) {
-    case MsgResult::OK: return QMessageBox::Ok;
-    case MsgResult::Cancel: return QMessageBox::Cancel;
-    case MsgResult::Yes: return QMessageBox::Yes;
-    case MsgResult::No: return QMessageBox::No;
-    }
-    return QMessageBox::Ok;
-}
-
-QMessageBox::StandardButtons ButtonSet(MsgButtons buttons)
-{
-    switch (buttons) {
-    case MsgButtons::OK: return QMessageBox::Ok;
-    case MsgButtons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    }
-    return QMessageBox::Ok;
-}
-
-QMessageBox::Icon ToIcon(MsgIcon icon)
-{
-    switch (icon) {
-    case MsgIcon::None: return QMessageBox::NoIcon;
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Information: return QMessageBox::Information;
-    }
-    return QMessageBox::NoIcon;
 }
 
 // "cfg,*.cfg" -> "cfg (*.cfg)"; pairs of display name and pattern.
@@ -75,20 +41,9 @@ QWidget* QtDialogAnswerer::Owner()
 
 MsgResult QtDialogAnswerer::Message(const DialogRequest& request)
 {
-    QMessageBox box(ToIcon(request.icon), request.caption,
-                    QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                    ButtonSet(request.buttons), Owner());
-    box.setDefaultButton(ToStandard(request.defaultButton));
-    switch (box.exec()) {
-    case QMessageBox::Ok: return MsgResult::OK;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    default: break;
-    }
-    // Escape or the close button: the set's cancelling answer.
-    if (request.buttons == MsgButtons::YesNo)
-        return MsgResult::No;
-    return request.buttons == MsgButtons::OK ? MsgResult::OK : MsgResult::Cancel;
+    MessageBox box(request, Owner());
+    box.exec();
+    return box.Answer();
 }
 
 QString QtDialogAnswerer::Text(const DialogRequest& request)
