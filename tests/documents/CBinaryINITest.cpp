@@ -230,13 +230,7 @@ TEST(CBinaryINI, HeldDocumentLocksOutOtherObjects)
     ASSERT_TRUE(first.IsHeld());
 
     CBinaryINI second;
-    try {
-        second.SetFile(path);
-        FAIL() << "a held document loaded twice";
-    } catch (const AppError& error) {
-        EXPECT_EQ(error.number(), 70);
-        EXPECT_EQ(error.description(), u"Permission denied");
-    }
+    EXPECT_EQ(ErrorOf([&] { second.SetFile(path); }), ErrorNumber::PermissionDenied);
     EXPECT_FALSE(second.IsHeld());
     EXPECT_TRUE(second.Records().isEmpty());
     second.WriteValue(u"k"_s, u"v"_s, u"s"_s);

@@ -76,10 +76,13 @@ TEST(ErrorReport, TwoLinesCriticalOkCaptionedPendrift)
 
 TEST(AppError, StandardDescriptionsAndErrnoMapping)
 {
-    const std::pair<int, const char*> descriptions[] = {{6, "Overflow"},
-                                                        {62, "Input past end of file"},
-                                                        {93, "Invalid pattern string"},
-                                                        {321, "Invalid file format"}};
+    const std::pair<int, const char*> descriptions[] = {
+        {6, "Overflow"},
+        {62, "Input past end of file"},
+        {70, "Permission denied"},
+        {93, "Invalid pattern string"},
+        {321, "Invalid file format"},
+        {457, "This key is already associated with an element of this collection"}};
     for (const auto& [number, text] : descriptions)
         EXPECT_EQ(AppError(number).description(), QLatin1StringView(text));
     EXPECT_EQ(AppError(70, u"own"_s).description(), u"own"_s);
