@@ -16,8 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The progress window on show, if any.
-FileOperationProgress* ProgressWindow()
+FileOperationProgress* ShownProgressWindow()
 {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* window = qobject_cast<FileOperationProgress*>(widget);
@@ -26,14 +25,13 @@ FileOperationProgress* ProgressWindow()
     return nullptr;
 }
 
-// Calls the check on each pass of the event loop while an operation runs (the window is only
-// looked at from inside it, while it lets events through), until it says it is done.
+// Calls the check on each pass of the event loop inside a running operation until it is done.
 struct Watcher
 {
     explicit Watcher(const std::function<bool(FileOperationProgress*)>& check)
     {
         QObject::connect(&timer, &QTimer::timeout, &timer, [this, check] {
-            if (FileOperationProgress* window = ProgressWindow(); window && check(window))
+            if (FileOperationProgress* window = ShownProgressWindow(); window && check(window))
                 timer.stop();
         });
         timer.start(0);
@@ -67,7 +65,7 @@ TEST(FileOperationProgress, CancelOrCloseStopsTheOperation)
     EXPECT_EQ(result.notDone, 2);
     EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList({u"a.bin"_s}));
     EXPECT_EQ(ReadAll(target + u"/a.bin"_s), ReadAll(sources[0]));
-    EXPECT_EQ(ProgressWindow(), nullptr);
+    EXPECT_EQ(ShownProgressWindow(), nullptr);
 
     Watcher deleting([&](FileOperationProgress* window) {
         if (window->findChild<QLabel*>(u"lblFile"_s)->text() != u"Item 2 of 3")
@@ -92,14 +90,14 @@ TEST(FileOperationProgress, OpensOverItsOwnerAndStaysForFailures)
     owner.show();
     auto observer = std::make_unique<ProgressWindowObserver>(&owner);
     observer->Begin(FileOperationObserver::Kind::Copy, 1, 0);
-    FileOperationProgress* window = ProgressWindow();
+    FileOperationProgress* window = ShownProgressWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->parentWidget(), &owner);
     EXPECT_EQ(window->windowType(), Qt::Dialog);
     EXPECT_LE((window->geometry().center() - owner.geometry().center()).manhattanLength(), 2);
     EXPECT_FALSE(observer->End());
     observer = std::make_unique<ProgressWindowObserver>(&owner);
-    EXPECT_EQ(ProgressWindow(), nullptr);
+    EXPECT_EQ(ShownProgressWindow(), nullptr);
 
     const QString missing = temp / u"lib/missing.mp3"_s;
     testing::internal::CaptureStderr(); // failures are listed there too
@@ -108,7 +106,7 @@ TEST(FileOperationProgress, OpensOverItsOwnerAndStaysForFailures)
     observer.reset();
     EXPECT_NE(testing::internal::GetCapturedStderr().find(missing.toStdString()),
               std::string::npos);
-    window = ProgressWindow();
+    window = ShownProgressWindow();
     ASSERT_NE(window, nullptr);
     const auto* failures = window->findChild<QListWidget*>(u"lstFailures"_s);
     EXPECT_TRUE(failures->count() == 1 && failures->item(0)->text().contains(missing));
