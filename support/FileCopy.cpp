@@ -285,8 +285,10 @@ FileOperationResult CopyOperation::Run()
     m_tracker.Begin(FileOperationObserver::Kind::Copy, static_cast<int>(m_sources.size()),
                     TotalSize(m_sources));
     for (qsizetype i = 0; i < m_sources.size(); ++i) {
+        if (m_tracker.Cancelled())
+            break;
         m_tracker.StartItem(static_cast<int>(i + 1), m_sources.at(i));
-        if (m_tracker.Cancelled() || CopyOne(i) == Outcome::Cancelled)
+        if (CopyOne(i) == Outcome::Cancelled)
             break;
     }
     CommitBatch();

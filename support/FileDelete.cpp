@@ -168,9 +168,9 @@ FileOperationResult DeleteItems(const QStringList& paths, FileOperationObserver*
     const bool trashKnown = TrashDevice(trashDevice);
     int deleted = 0;
     for (qsizetype i = 0; i < items.size(); ++i) {
-        tracker.StartItem(static_cast<int>(i + 1), items.at(i));
         if (tracker.Cancelled())
             break;
+        tracker.StartItem(static_cast<int>(i + 1), items.at(i));
         deleted += DeleteItem(tracker, items.at(i), trashKnown, trashDevice) ? 1 : 0;
     }
     result.notDone = static_cast<int>(unreadable.size() + items.size()) - deleted;
