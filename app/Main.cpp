@@ -4,10 +4,10 @@
 
 #include "support/CommandLine.h"
 #include "support/ConsoleDialogAnswerer.h"
+#include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
-#include "support/Platform.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -25,7 +25,7 @@ constexpr int kNeedsWindow = 2;
 std::unique_ptr<frmMain> CreateMainWindow(bool willBeSeen = true)
 {
     auto window = std::make_unique<frmMain>();
-    window->Load(willBeSeen && Platform::HasDisplay());
+    window->Load(willBeSeen && !ConsoleMode());
     return window;
 }
 
@@ -93,7 +93,7 @@ int Main(const QStringList& arguments)
             }
             return RunPreview(name, seed);
         }
-        if (!Platform::HasDisplay() && !(file && (close || quiet))) {
+        if (ConsoleMode() && !(file && (close || quiet))) {
             ExplainConsoleUse();
             return kNeedsWindow;
         }
@@ -143,7 +143,7 @@ int Main(const QStringList& arguments)
         ReportCurrentError(QStringLiteral("An error ocurred while initializing."));
         // A window that is showing stays open. Under "/q", or without a display, nothing
         // anyone could see would remain to close it, so the program ends instead.
-        if (window && window->isVisible() && !quiet && Platform::HasDisplay())
+        if (window && window->isVisible() && !quiet && !ConsoleMode())
             return RunWindow(std::move(window));
         return kStoppedOrFailed;
     }

@@ -1,10 +1,19 @@
 #include "app/Main.h"
+#include "support/ConsoleDialogAnswerer.h"
+#include "support/ConsoleFileOperationObserver.h"
+#include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
+#include "support/FileOperationObserver.h"
 #include "support/Platform.h"
 #include "support/ProductInfo.h"
 #include "ui/AppIcon.h"
+#include "ui/ProgressWindowObserver.h"
+#include "ui/QtDialogAnswerer.h"
 
 #include <QApplication>
+
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -16,13 +25,27 @@ void ConsoleMessageHandler(QtMsgType type, const QMessageLogContext&, const QStr
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
+// Questions and file operations talk in windows with a display and on the console without.
+void InstallFrontEnd(bool console)
+{
+    if (console) {
+        Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>());
+        SetFileOperationObserverFactory(
+            [] { return std::make_unique<ConsoleFileOperationObserver>(); });
+    } else {
+        Dialogs::SetAnswerer(std::make_unique<QtDialogAnswerer>());
+        SetFileOperationObserverFactory([] { return std::make_unique<ProgressWindowObserver>(); });
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     // Without a display the program still runs unattended jobs: Qt draws offscreen and every
     // question goes to the console.
-    if (!Platform::HasDisplay()) {
+    SetConsoleMode(!Platform::HasDisplay());
+    if (ConsoleMode()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(ConsoleMessageHandler);
     }
@@ -34,6 +57,6 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(kApplicationId);
     // Set once here so that every dialog carries it too.
     QApplication::setWindowIcon(AppIcon());
-    Dialogs::InstallDefaultAnswerer();
+    InstallFrontEnd(ConsoleMode());
     return Main(QApplication::arguments().mid(1));
 }

@@ -2,8 +2,9 @@
 // cp followed by sync, a few rounds each in alternating order. Prints the two medians and their
 // ratio.
 
-#include "support/FileOperationProgress.h"
+#include "support/FileOperationObserver.h"
 #include "support/ShellFileOperation.h"
+#include "ui/ProgressWindowObserver.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,7 +76,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     // The window a desktop user sees is part of the cost.
-    FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Always);
+    SetFileOperationObserverFactory([] { return std::make_unique<ProgressWindowObserver>(); });
 
     QTemporaryDir base(QDir::tempPath() + QStringLiteral("/pendrift-bench-copy-XXXXXX"));
     const QString sources = base.path() + QStringLiteral("/library");

@@ -2,10 +2,10 @@
 // destinations, against `cp` of the same chosen files followed by `sync`.
 
 #include "engine/ShuffleRun.h"
+#include "support/ConsoleDialogAnswerer.h"
 #include "support/Dialogs.h"
 #include "support/Events.h"
 #include "support/FileSystem.h"
-#include "support/ScriptedDialogAnswerer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,11 +66,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     // An unattended run asks nothing; anything it says is worth seeing.
-    auto answers = std::make_unique<ScriptedDialogAnswerer>();
-    answers->onUnexpected = [](const DialogRequest& request) {
-        std::fprintf(stderr, "%s\n", qPrintable(request.text));
-    };
-    Dialogs::SetAnswerer(std::move(answers));
+    Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>());
 
     QTemporaryDir root;
     const QString library = root.filePath(QStringLiteral("library"));

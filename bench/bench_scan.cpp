@@ -2,6 +2,7 @@
 // the same matching on the same tree, warm cache, and prints the median ratio.
 
 #include "engine/ScanFolder.h"
+#include "support/UniqueFd.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -59,12 +60,11 @@ void BuildFiles(const std::vector<QByteArray>& folders)
     for (int i = 0; i < kFiles; ++i) {
         std::snprintf(name, sizeof name, "/track %06d%s", i, kExtensions[i % 3]);
         const QByteArray path = folders[static_cast<size_t>(i) % folders.size()] + name;
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0) {
+        const UniqueFd fd(::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        if (!fd.valid()) {
             std::perror(path.constData());
             std::exit(1);
         }
-        ::close(fd);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
@@ -33,15 +34,16 @@ void ReadExactly(QIODevice& device, char* out, qint64 size)
 
 qint16 ReadInt16(QIODevice& device)
 {
-    std::array<unsigned char, 2> bytes{};
-    ReadExactly(device, reinterpret_cast<char*>(bytes.data()), 2);
-    return static_cast<qint16>(bytes[0] | (bytes[1] << 8));
+    std::array<char, 2> bytes{};
+    ReadExactly(device, bytes.data(), 2);
+    return qFromLittleEndian<qint16>(bytes.data());
 }
 
 void AppendInt16(QByteArray& out, qsizetype value)
 {
-    out.append(static_cast<char>(value & 0xFF));
-    out.append(static_cast<char>((value >> 8) & 0xFF));
+    std::array<char, 2> bytes{};
+    qToLittleEndian(static_cast<qint16>(value), bytes.data());
+    out.append(bytes.data(), 2);
 }
 
 bool SameKey(const QString& a, const QString& b)

@@ -14,30 +14,31 @@ AppError::AppError(int number, QString description, QString source)
 QString AppError::StandardDescription(int number)
 {
     switch (number) {
-    case 3: return QStringLiteral("Return without GoSub");
-    case 5: return QStringLiteral("Invalid procedure call or argument");
-    case 6: return QStringLiteral("Overflow");
-    case 7: return QStringLiteral("Out of memory");
-    case 9: return QStringLiteral("Subscript out of range");
-    case 11: return QStringLiteral("Division by zero");
-    case 13: return QStringLiteral("Type mismatch");
-    case 52: return QStringLiteral("Bad file name or number");
-    case 53: return QStringLiteral("File not found");
-    case 55: return QStringLiteral("File already open");
-    case 57: return QStringLiteral("Device I/O error");
-    case 58: return QStringLiteral("File already exists");
-    case 61: return QStringLiteral("Disk full");
-    case 62: return QStringLiteral("Input past end of file");
-    case 67: return QStringLiteral("Too many files");
-    case 68: return QStringLiteral("Device unavailable");
-    case 70: return QStringLiteral("Permission denied");
-    case 71: return QStringLiteral("Disk not ready");
-    case 74: return QStringLiteral("Can't rename with different drive");
-    case 75: return QStringLiteral("Path/File access error");
-    case 76: return QStringLiteral("Path not found");
-    case 93: return QStringLiteral("Invalid pattern string");
-    case 321: return QStringLiteral("Invalid file format");
-    case 457:
+    case ErrorNumber::ReturnWithoutGoSub: return QStringLiteral("Return without GoSub");
+    case ErrorNumber::InvalidCall: return QStringLiteral("Invalid procedure call or argument");
+    case ErrorNumber::Overflow: return QStringLiteral("Overflow");
+    case ErrorNumber::OutOfMemory: return QStringLiteral("Out of memory");
+    case ErrorNumber::SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
+    case ErrorNumber::DivisionByZero: return QStringLiteral("Division by zero");
+    case ErrorNumber::TypeMismatch: return QStringLiteral("Type mismatch");
+    case ErrorNumber::BadFileName: return QStringLiteral("Bad file name or number");
+    case ErrorNumber::FileNotFound: return QStringLiteral("File not found");
+    case ErrorNumber::FileAlreadyOpen: return QStringLiteral("File already open");
+    case ErrorNumber::DeviceIO: return QStringLiteral("Device I/O error");
+    case ErrorNumber::FileAlreadyExists: return QStringLiteral("File already exists");
+    case ErrorNumber::DiskFull: return QStringLiteral("Disk full");
+    case ErrorNumber::InputPastEnd: return QStringLiteral("Input past end of file");
+    case ErrorNumber::TooManyFiles: return QStringLiteral("Too many files");
+    case ErrorNumber::DeviceUnavailable: return QStringLiteral("Device unavailable");
+    case ErrorNumber::PermissionDenied: return QStringLiteral("Permission denied");
+    case ErrorNumber::DiskNotReady: return QStringLiteral("Disk not ready");
+    case ErrorNumber::RenameAcrossDrives:
+        return QStringLiteral("Can't rename with different drive");
+    case ErrorNumber::PathFileAccess: return QStringLiteral("Path/File access error");
+    case ErrorNumber::PathNotFound: return QStringLiteral("Path not found");
+    case ErrorNumber::InvalidPattern: return QStringLiteral("Invalid pattern string");
+    case ErrorNumber::InvalidFileFormat: return QStringLiteral("Invalid file format");
+    case ErrorNumber::DuplicateKey:
         return QStringLiteral("This key is already associated with an element of this collection");
     default: return {};
     }
@@ -52,9 +53,9 @@ AppError AppError::FromErrno(int err, const QString& context)
     case EPERM:
     case EWOULDBLOCK: number = ErrorNumber::PermissionDenied; break;
     case ENOTDIR: number = ErrorNumber::PathNotFound; break;
-    case EEXIST: number = 58; break;
+    case EEXIST: number = ErrorNumber::FileAlreadyExists; break;
     case ENOSPC:
-    case EDQUOT: number = 61; break;
+    case EDQUOT: number = ErrorNumber::DiskFull; break;
     default: break;
     }
     QString text = QString::fromLocal8Bit(std::strerror(err));

@@ -35,14 +35,25 @@ private:
                              const QString& source = {});
 
 namespace ErrorNumber {
+inline constexpr int ReturnWithoutGoSub = 3;
 inline constexpr int InvalidCall = 5;
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int SubscriptOutOfRange = 9;
+inline constexpr int DivisionByZero = 11;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
+inline constexpr int FileAlreadyOpen = 55;
+inline constexpr int DeviceIO = 57;
+inline constexpr int FileAlreadyExists = 58;
+inline constexpr int DiskFull = 61;
 inline constexpr int InputPastEnd = 62;
+inline constexpr int TooManyFiles = 67;
+inline constexpr int DeviceUnavailable = 68;
 inline constexpr int PermissionDenied = 70;
+inline constexpr int DiskNotReady = 71;
+inline constexpr int RenameAcrossDrives = 74;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
 inline constexpr int InvalidPattern = 93;

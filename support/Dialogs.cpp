@@ -2,11 +2,6 @@
 
 #include "support/ConsoleDialogAnswerer.h"
 #include "support/Paths.h"
-#include "support/Platform.h"
-#include "support/QtDialogAnswerer.h"
-
-#include <QPointer>
-#include <QWidget>
 
 namespace {
 
@@ -14,12 +9,6 @@ std::unique_ptr<DialogAnswerer>& Current()
 {
     static std::unique_ptr<DialogAnswerer> answerer;
     return answerer;
-}
-
-QPointer<QWidget>& OwnerWindow()
-{
-    static QPointer<QWidget> owner;
-    return owner;
 }
 
 } // namespace
@@ -67,27 +56,10 @@ std::unique_ptr<DialogAnswerer> Dialogs::SetAnswerer(std::unique_ptr<DialogAnswe
 
 DialogAnswerer& Dialogs::Answerer()
 {
+    // Nothing that asks before start-up is done may block on a window nobody installed.
     if (!Current())
-        InstallDefaultAnswerer();
-    return *Current();
-}
-
-void Dialogs::InstallDefaultAnswerer()
-{
-    if (Platform::HasDisplay())
-        Current() = std::make_unique<QtDialogAnswerer>();
-    else
         Current() = std::make_unique<ConsoleDialogAnswerer>();
-}
-
-void Dialogs::SetOwner(QWidget* owner)
-{
-    OwnerWindow() = owner;
-}
-
-QWidget* Dialogs::Owner()
-{
-    return OwnerWindow().data();
+    return *Current();
 }
 
 MsgResult Dialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon,

@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <memory>
-
-class QWidget;
 
 enum class MsgIcon
 {
@@ -69,13 +66,8 @@ class Dialogs
 public:
     // Takes ownership and hands back the previous answerer, so that it can be put back.
     static std::unique_ptr<DialogAnswerer> SetAnswerer(std::unique_ptr<DialogAnswerer> answerer);
+    // The answerer installed at start-up; until there is one, the console answers.
     static DialogAnswerer& Answerer();
-    // The console answerer without a display, the real windows with one.
-    static void InstallDefaultAnswerer();
-
-    // The window the real dialogs are modal to.
-    static void SetOwner(QWidget* owner);
-    static QWidget* Owner();
 
     // Without a default button the first button of the set is the default.
     static MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::OK,

@@ -2,6 +2,7 @@
 
 #include "support/AppError.h"
 #include "support/Platform.h"
+#include "support/UniqueFd.h"
 
 #include <QFile>
 
@@ -21,22 +22,27 @@ DIR* AsDir(void* handle)
 
 } // namespace
 
-DirectoryReader::DirectoryReader(const QString& folder)
+DirectoryReader::DirectoryReader(const QString& folder, Links links) : m_links(links)
 {
     if (folder.isEmpty()) {
         m_openError = ENOENT;
         return;
     }
-    Open(AT_FDCWD, Platform::Encode(folder));
+    Open(AT_FDCWD, Platform::Encode(folder), 0);
 }
 
 DirectoryReader::DirectoryReader(const DirectoryReader& parent, const QByteArray& name)
+    : DirectoryReader(parent.fd(), name, parent.m_links)
 {
-    if (!parent.isOpen()) {
+}
+
+DirectoryReader::DirectoryReader(int parentFd, const QByteArray& name, Links links) : m_links(links)
+{
+    if (parentFd < 0 && parentFd != AT_FDCWD) {
         m_openError = EBADF;
         return;
     }
-    Open(parent.fd(), name);
+    Open(parentFd, name, links == Links::NotFollowed ? O_NOFOLLOW : 0);
 }
 
 DirectoryReader::~DirectoryReader()
@@ -44,27 +50,18 @@ DirectoryReader::~DirectoryReader()
     Close();
 }
 
-void DirectoryReader::Open(int parentFd, const QByteArray& path)
+void DirectoryReader::Open(int parentFd, const QByteArray& path, int flags)
 {
-    const int fd = ::openat(parentFd, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        m_openError = errno;
-        return;
-    }
+    UniqueFd fd(::openat(parentFd, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags));
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0) {
-        m_openError = errno;
-        ::close(fd);
-        return;
-    }
-    DIR* dir = ::fdopendir(fd);
+    DIR* dir = fd.valid() && ::fstat(fd.get(), &st) == 0 ? ::fdopendir(fd.get()) : nullptr;
     if (!dir) {
         m_openError = errno;
-        ::close(fd);
         return;
     }
+    fd.release(); // the DIR owns it now
     m_dir = dir;
     m_identity = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
 }
@@ -98,12 +95,13 @@ bool DirectoryReader::Next()
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
 
+        const bool follow = m_links == Links::Followed;
         bool isDirectory = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+        if (entry->d_type == DT_UNKNOWN || (follow && entry->d_type == DT_LNK)) {
             struct stat st
             {
             };
-            if (::fstatat(fd(), name, &st, 0) != 0) {
+            if (::fstatat(fd(), name, &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
                 // Gone since the listing, or a link to nothing (or to itself): nothing to read.
                 if (errno == ENOENT || errno == ELOOP)
                     continue;

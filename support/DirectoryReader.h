@@ -12,10 +12,21 @@
 class DirectoryReader
 {
 public:
-    explicit DirectoryReader(const QString& folder);
+    // Followed: as above. NotFollowed: every entry as it is, for work that must stay inside the
+    // folder (emptying it): a link is never a folder, dangling ones are listed too, and a
+    // subfolder opened from this reader refuses to be a link.
+    enum class Links
+    {
+        Followed,
+        NotFollowed
+    };
+
+    explicit DirectoryReader(const QString& folder, Links links = Links::Followed);
     // Opens the entry `name` of an open parent relative to it, so deep trees need no long
     // paths and no repeated path lookups.
     DirectoryReader(const DirectoryReader& parent, const QByteArray& name);
+    // The same relative to an open folder's descriptor (AT_FDCWD: the current folder).
+    DirectoryReader(int parentFd, const QByteArray& name, Links links);
     ~DirectoryReader();
     DirectoryReader(const DirectoryReader&) = delete;
     DirectoryReader& operator=(const DirectoryReader&) = delete;
@@ -47,9 +58,10 @@ public:
     void Close();
 
 private:
-    void Open(int parentFd, const QByteArray& path);
+    void Open(int parentFd, const QByteArray& path, int flags);
     void DecodeName(const char* bytes, qsizetype length);
 
+    Links m_links = Links::Followed;
     void* m_dir = nullptr;
     int m_openError = 0;
     Identity m_identity;

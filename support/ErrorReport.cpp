@@ -26,7 +26,7 @@ AppError CurrentError()
     } catch (const AppError& e) {
         return e;
     } catch (const std::bad_alloc&) {
-        return AppError(7);
+        return AppError(ErrorNumber::OutOfMemory);
     } catch (const std::exception& e) {
         return AppError(ErrorNumber::InvalidCall, QString::fromLocal8Bit(e.what()));
     } catch (...) {

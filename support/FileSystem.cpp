@@ -4,6 +4,7 @@
 #include "support/DirectoryReader.h"
 #include "support/Paths.h"
 #include "support/Platform.h"
+#include "support/UniqueFd.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -53,9 +54,9 @@ bool IsOnFat(const QByteArray& native)
 }
 
 // Opens for the FAT attribute ioctls; O_NONBLOCK so that a special file never blocks.
-int OpenForIoctl(const QByteArray& native)
+UniqueFd OpenForIoctl(const QByteArray& native)
 {
-    return ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    return UniqueFd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
 }
 
 qint64 ModificationNanoseconds(const struct stat& st)
@@ -97,14 +98,10 @@ int GetAttr(const QString& path)
     const struct stat st = StatOrRaise(path, native);
 
     if (IsOnFat(native)) {
-        const int fd = OpenForIoctl(native);
-        if (fd >= 0) {
-            __u32 fat = 0;
-            const int rc = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &fat);
-            ::close(fd);
-            if (rc == 0)
-                return static_cast<int>(fat) & kReadableBits;
-        }
+        const UniqueFd fd = OpenForIoctl(native);
+        __u32 fat = 0;
+        if (fd.valid() && ::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &fat) == 0)
+            return static_cast<int>(fat) & kReadableBits;
         // Without access to the real bits, the emulation below still gives a fair answer.
     }
 
@@ -128,15 +125,10 @@ void SetAttr(const QString& path, int attributes)
     const struct stat st = StatOrRaise(path, native);
 
     if (IsOnFat(native)) {
-        const int fd = OpenForIoctl(native);
-        if (fd < 0)
-            RaiseFileError(errno, path);
+        const UniqueFd fd = OpenForIoctl(native);
         const __u32 fat = static_cast<__u32>(attributes);
-        const int rc = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &fat);
-        const int err = errno;
-        ::close(fd);
-        if (rc != 0)
-            RaiseFileError(err, path);
+        if (!fd.valid() || ::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &fat) != 0)
+            RaiseFileError(errno, path);
         return;
     }
 

@@ -13,13 +13,6 @@
 
 namespace {
 
-void CloseKeepingErrno(int fd)
-{
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-}
-
 bool WriteAll(int fd, const char* data, qsizetype size)
 {
     while (size > 0) {
@@ -46,42 +39,12 @@ mode_t DefaultFileMode()
 // Best effort: makes the rename itself durable. Failing here loses nothing already written.
 void SyncFolder(const QByteArray& folder)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const UniqueFd fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        ::fsync(fd.get());
 }
 
 } // namespace
-
-LockedFile::~LockedFile()
-{
-    Close();
-}
-
-LockedFile::LockedFile(LockedFile&& other) noexcept : m_fd(other.m_fd)
-{
-    other.m_fd = -1;
-}
-
-LockedFile& LockedFile::operator=(LockedFile&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_fd = other.m_fd;
-        other.m_fd = -1;
-    }
-    return *this;
-}
-
-void LockedFile::Close()
-{
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-}
 
 LockedFile LockedFile::OpenExclusive(const QString& path)
 {
@@ -89,15 +52,13 @@ LockedFile LockedFile::OpenExclusive(const QString& path)
     // A save elsewhere may rename a new file over the path between our open and our lock;
     // then the lock we got is on a file nobody will open again, so try the new one.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
-        if (fd < 0)
+        UniqueFd fd(::open(name.constData(), O_RDWR | O_CLOEXEC));
+        if (!fd.valid())
             throw AppError::FromErrno(errno, path);
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int err = errno;
-            ::close(fd);
-            if (err == EWOULDBLOCK)
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK)
                 RaiseError(ErrorNumber::PermissionDenied);
-            throw AppError::FromErrno(err, path);
+            throw AppError::FromErrno(errno, path);
         }
         struct stat held
         {
@@ -105,10 +66,9 @@ LockedFile LockedFile::OpenExclusive(const QString& path)
         struct stat current
         {
         };
-        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &current) == 0 &&
+        if (::fstat(fd.get(), &held) == 0 && ::stat(name.constData(), &current) == 0 &&
             held.st_dev == current.st_dev && held.st_ino == current.st_ino)
-            return LockedFile(fd);
-        ::close(fd);
+            return LockedFile(std::move(fd));
     }
     RaiseError(ErrorNumber::PermissionDenied);
 }
@@ -125,8 +85,8 @@ LockedFile LockedFile::ReplaceContents(const QString& path, const QByteArray& by
         ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : DefaultFileMode();
 
     QByteArray temp = folder + "/.pendrift-save-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.valid()) {
         const int err = errno;
         if (err == ENOENT) // the folder is missing, not the file
             throw AppError(ErrorNumber::PathNotFound, AppError::FromErrno(err, path).description());
@@ -135,21 +95,21 @@ LockedFile LockedFile::ReplaceContents(const QString& path, const QByteArray& by
 
     auto fail = [&]() {
         const int err = errno;
-        CloseKeepingErrno(fd);
+        fd.reset();
         ::unlink(temp.constData());
         throw AppError::FromErrno(err, path);
     };
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         fail();
     // Keep the document's permissions; a file system that cannot store them is no reason to
     // refuse the save.
-    ::fchmod(fd, mode);
-    if (!WriteAll(fd, bytes.constData(), bytes.size()))
+    ::fchmod(fd.get(), mode);
+    if (!WriteAll(fd.get(), bytes.constData(), bytes.size()))
         fail();
-    if (::fsync(fd) != 0)
+    if (::fsync(fd.get()) != 0)
         fail();
     if (::rename(temp.constData(), target.constData()) != 0)
         fail();
     SyncFolder(folder);
-    return LockedFile(fd);
+    return LockedFile(std::move(fd));
 }

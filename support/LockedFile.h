@@ -1,7 +1,11 @@
 #pragma once
 
+#include "support/UniqueFd.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <utility>
 
 // An open file descriptor that holds an exclusive flock on its file. The lock belongs to the
 // open file description, so two LockedFile objects on one file conflict even inside one
@@ -10,11 +14,6 @@ class LockedFile
 {
 public:
     LockedFile() = default;
-    ~LockedFile();
-    LockedFile(LockedFile&& other) noexcept;
-    LockedFile& operator=(LockedFile&& other) noexcept;
-    LockedFile(const LockedFile&) = delete;
-    LockedFile& operator=(const LockedFile&) = delete;
 
     // Opens an existing file for reading and writing and locks it. A lock held elsewhere, in
     // this process or another, is error 70; other failures map through AppError::FromErrno.
@@ -26,11 +25,11 @@ public:
     // holding the lock on the old file, if there is one, while this runs.
     static LockedFile ReplaceContents(const QString& path, const QByteArray& bytes);
 
-    bool IsOpen() const { return m_fd >= 0; }
-    int Handle() const { return m_fd; }
-    void Close();
+    bool IsOpen() const { return m_fd.valid(); }
+    int Handle() const { return m_fd.get(); }
+    void Close() { m_fd.reset(); }
 
 private:
-    explicit LockedFile(int fd) : m_fd(fd) {}
-    int m_fd = -1;
+    explicit LockedFile(UniqueFd fd) : m_fd(std::move(fd)) {}
+    UniqueFd m_fd;
 };

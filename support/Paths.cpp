@@ -75,9 +75,8 @@ QString ParsePath(const QString& path, int part, bool stripTrailingSlash, bool u
     case PathPart::ParentFolder: {
         folderRules = true;
         const int last = static_cast<PathPart>(part) == PathPart::Folder ? count - 1 : count - 2;
-        if (count >= 2)
-            for (int i = 1; i <= last; ++i)
-                result += pieces.at(i) + sep;
+        if (count >= 2 && last >= 1)
+            result = pieces.mid(1, last).join(sep) + sep;
         if (stripTrailingSlash && result.size() > 3)
             result.chop(1);
         break;
@@ -106,6 +105,8 @@ bool PathExists(const QString& path, bool stripTrailingSlash)
 QString CreateTempFile(const QString& prefix, const QString& folder)
 {
     const QString dir = folder.isNull() ? Platform::TempFolder() : folder;
+    if (folder.isNull() && dir.isEmpty())
+        return {}; // no temporary folder, and not the current one instead
     return TrimAtNull(TrimSpaces(Platform::CreateUniqueFile(dir, prefix)));
 }
 
@@ -150,22 +151,8 @@ QString ProgramFolder()
 
 void MakeFolderPath(const QString& path)
 {
-    QStringList pieces;
-    qint16 count = 0;
-    try {
-        count = SplitString(pieces, RemoveTrailingSlash(path), QStringLiteral("/"), false);
-    } catch (const AppError&) {
-        return;
-    }
-    if (count < 1)
-        return;
-    // The first piece is the drive on the original platform and empty for an absolute path
-    // here; it is never created.
-    QString current = pieces.at(1);
-    for (int i = 2; i <= count; ++i) {
-        current += u'/' + pieces.at(i);
-        Platform::MakeDirectory(current);
-    }
+    if (!path.isEmpty())
+        QDir().mkpath(path);
 }
 
 bool IsRootPath(const QString& path)

@@ -53,7 +53,7 @@ QString ProgramFolder();
 // when it cannot be told. The preferences file and the help's example are named after it.
 QString ExecutableName();
 
-// Creates every missing level of the path. Never reports: failing levels are skipped.
+// Creates every missing level of the path it can. Never reports.
 void MakeFolderPath(const QString& path);
 
 // True when emptying the folder would wipe a volume, a home or the system: fewer than two

@@ -6,13 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
+#include <QStorageInfo>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,10 +44,7 @@ bool IsDirectory(const QString& path)
 
 QString TempFolder()
 {
-    const char* env = std::getenv("TMPDIR");
-    if (env && *env)
-        return QFile::decodeName(env);
-    return QStringLiteral("/tmp");
+    return QDir::tempPath();
 }
 
 QString CreateUniqueFile(const QString& folder, const QString& prefix)
@@ -54,17 +52,17 @@ QString CreateUniqueFile(const QString& folder, const QString& prefix)
     QString dir = folder.isEmpty() ? QStringLiteral(".") : folder;
     if (!dir.endsWith(u'/'))
         dir += u'/';
-    QByteArray templ = Encode(dir + prefix) + "XXXXXX";
-    const int fd = ::mkstemp(templ.data());
-    if (fd < 0)
+    QTemporaryFile file(dir + prefix + QStringLiteral("XXXXXX"));
+    file.setAutoRemove(false);
+    if (!file.open())
         return {};
-    ::close(fd);
-    const QString created = QFile::decodeName(templ);
-    return QFileInfo(created).isAbsolute() ? created : QDir::current().absoluteFilePath(created);
+    return QFileInfo(file.fileName()).absoluteFilePath();
 }
 
 QString ConfigFolder()
 {
+    // Not QStandardPaths: Qt 6.4 takes a relative $XDG_CONFIG_HOME as it stands, and gives
+    // "//.config" without a home, where the XDG rules skip the one and we know nothing.
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && *xdg == '/')
         return QFile::decodeName(xdg);
@@ -84,77 +82,27 @@ QString ExecutableFolder()
     return QFileInfo(QFile::decodeName(buffer)).absolutePath();
 }
 
-bool MakeDirectory(const QString& path)
-{
-    return !path.isEmpty() && ::mkdir(Encode(path).constData(), 0777) == 0;
-}
-
 QString CanonicalPath(const QString& path)
 {
-    QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    // Resolve the longest existing prefix; the rest is kept as typed.
-    QString tail;
-    while (!absolute.isEmpty() && absolute != QStringLiteral("/")) {
-        char resolved[PATH_MAX + 1];
-        if (::realpath(Encode(absolute).constData(), resolved)) {
-            QString base = QFile::decodeName(resolved);
-            return tail.isEmpty() ? base : QDir::cleanPath(base + u'/' + tail);
-        }
-        const qsizetype slash = absolute.lastIndexOf(u'/');
-        tail = tail.isEmpty() ? absolute.mid(slash + 1) : absolute.mid(slash + 1) + u'/' + tail;
-        absolute = slash <= 0 ? QStringLiteral("/") : absolute.left(slash);
-    }
-    return tail.isEmpty() ? QStringLiteral("/") : u'/' + tail;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path absolute =
+        fs::absolute(Encode(path.isEmpty() ? QStringLiteral(".") : path).toStdString(), error);
+    fs::path resolved = fs::weakly_canonical(absolute, error);
+    // A part that cannot be examined (no permission) ends the resolving; keep the text.
+    if (error)
+        resolved = absolute.lexically_normal();
+    QString result = QFile::decodeName(QByteArray::fromStdString(resolved.native()));
+    // The missing tail keeps a trailing separator ("/a/missing/"); "/" itself keeps its own.
+    while (result.size() > 1 && result.endsWith(u'/'))
+        result.chop(1);
+    return result;
 }
-
-namespace {
-
-// mountinfo escapes space, tab, newline and backslash as \ooo.
-QString DecodeMountField(const QByteArray& field)
-{
-    QByteArray out;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out += static_cast<char>(code);
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return QFile::decodeName(out);
-}
-
-} // namespace
 
 bool IsMountPoint(const QString& canonicalPath)
 {
-    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
-    if (mounts.open(QIODevice::ReadOnly)) {
-        // Files under /proc report no size, so read to the end instead of asking atEnd().
-        const QList<QByteArray> lines = mounts.readAll().split('\n');
-        for (const QByteArray& line : lines) {
-            const QList<QByteArray> fields = line.split(' ');
-            if (fields.size() > 4 && DecodeMountField(fields.at(4)) == canonicalPath)
-                return true;
-        }
-        return false;
-    }
-    // Without /proc: a folder on another device than its parent is a mount point.
-    struct stat self
-    {
-    };
-    struct stat parent
-    {
-    };
-    if (::stat(Encode(canonicalPath).constData(), &self) != 0)
-        return false;
-    if (::stat(Encode(canonicalPath + QStringLiteral("/..")).constData(), &parent) != 0)
-        return false;
-    return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
+    const QStorageInfo storage(canonicalPath);
+    return storage.isValid() && storage.rootPath() == canonicalPath;
 }
 
 void RenameNoReplace(const QString& from, const QString& to)
@@ -176,7 +124,7 @@ void RenameNoReplace(const QString& from, const QString& to)
             err = errno;
     }
     if (err == EEXIST)
-        RaiseError(58);
+        RaiseError(ErrorNumber::FileAlreadyExists);
     if (err == ENOENT)
         RaiseError(ErrorNumber::FileNotFound);
     throw AppError::FromErrno(err);

@@ -8,22 +8,22 @@ namespace Platform {
 
 bool Exists(const QString& path);
 bool IsDirectory(const QString& path);
-// $TMPDIR, else /tmp.
+// $TMPDIR, else /tmp, with links resolved; empty when $TMPDIR names no folder.
 QString TempFolder();
 // Creates an empty file named prefix + unique suffix in the folder; its full path or empty.
 QString CreateUniqueFile(const QString& folder, const QString& prefix);
 // $XDG_CONFIG_HOME when set and absolute, else $HOME/.config; empty when neither is known.
 QString ConfigFolder();
 QString ExecutableFolder();
-// mkdir with mode 0777 (less the umask); false when it failed, for whatever reason.
-bool MakeDirectory(const QString& path);
-// The absolute path with symbolic links, "." and ".." resolved as far as the path exists.
+// The absolute path with symbolic links, "." and ".." resolved as far as the path exists (the
+// rest cleaned as text), without a trailing separator; the current folder for an empty path.
 QString CanonicalPath(const QString& path);
 bool IsMountPoint(const QString& canonicalPath);
 // Renames a file within its folder, failing when the new name is taken: error 58 when it
 // exists, 53 when the old name is gone, the system's reason otherwise.
 void RenameNoReplace(const QString& from, const QString& to);
-// Whether the program can show windows: DISPLAY or WAYLAND_DISPLAY is set.
+// Whether the environment offers a display: DISPLAY or WAYLAND_DISPLAY is set. Read once at
+// start-up; everything else asks ConsoleMode().
 bool HasDisplay();
 
 QByteArray Encode(const QString& path);

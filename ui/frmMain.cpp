@@ -7,12 +7,12 @@
 #include "engine/ArchiveBitHelper.h"
 #include "support/AppError.h"
 #include "support/CommandLine.h"
+#include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Events.h"
 #include "support/Numbers.h"
 #include "support/Paths.h"
-#include "support/Platform.h"
 #include "support/Text.h"
 #include "ui/AppInfo.h"
 #include "ui/FileDialogs.h"
@@ -20,6 +20,7 @@
 #include "ui/JobPanel.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
+#include "ui/QtDialogAnswerer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,7 +57,7 @@ frmMain::frmMain(QWidget* parent)
     connect(m_picMain, &JobPanel::modified, this, [this] { m_modified = true; });
     connect(m_picMain->StartButton(), &QPushButton::clicked, this, [this] { StartShuffle(false); });
 
-    Dialogs::SetOwner(this);
+    QtDialogAnswerer::SetOwner(this);
     // A fixed border: the client area and the menu bar, nothing to resize.
     adjustSize();
     setFixedSize(sizeHint());
@@ -237,7 +238,7 @@ void frmMain::SetStatus(const QString& text)
     m_lblStatus->setText(text);
     m_lblStatus->repaint();
     // Without a display the console is where the status line is read.
-    if (!text.isEmpty() && !Platform::HasDisplay()) {
+    if (!text.isEmpty() && ConsoleMode()) {
         std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
         std::fflush(stdout);
     }
@@ -281,7 +282,7 @@ bool frmMain::CheckCancel()
 
 void frmMain::ShowSeed(quint32 seed)
 {
-    if (!Platform::HasDisplay()) {
+    if (ConsoleMode()) {
         std::fprintf(stdout, "seed: %u\n", seed);
         std::fflush(stdout);
     }

@@ -5,6 +5,7 @@
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
 #include "support/Text.h"
+#include "ui/QtDialogAnswerer.h"
 #include "ui/Twips.h"
 
 #include <QCheckBox>
@@ -244,15 +245,15 @@ void frmPickFolder::ShowFolderBrowser()
 QString frmPickFolder::BrowseForFolder(const QString& prompt, const QString& initialPath)
 {
     // The browser belongs to this dialog while it is up.
-    QWidget* previousOwner = Dialogs::Owner();
-    Dialogs::SetOwner(this);
+    QWidget* previousOwner = QtDialogAnswerer::Owner();
+    QtDialogAnswerer::SetOwner(this);
     QString path;
     try {
         path = Dialogs::BrowseFolder(prompt, initialPath);
     } catch (...) {
         path.clear();
     }
-    Dialogs::SetOwner(previousOwner);
+    QtDialogAnswerer::SetOwner(previousOwner);
     return path;
 }
 

@@ -12,29 +12,9 @@
 #include <QThread>
 #include <ostream>
 
-namespace {
-
-const char* KindName(DialogRequest::Kind kind)
-{
-    switch (kind) {
-    case DialogRequest::Kind::Message: return "message box";
-    case DialogRequest::Kind::Input: return "input box";
-    case DialogRequest::Kind::OpenFile: return "open dialog";
-    case DialogRequest::Kind::SaveFile: return "save dialog";
-    case DialogRequest::Kind::Folder: return "folder browser";
-    }
-    return "dialog";
-}
-
-} // namespace
-
 ScriptedDialogs::ScriptedDialogs()
 {
     auto answerer = std::make_unique<ScriptedDialogAnswerer>();
-    answerer->onUnexpected = [](const DialogRequest& request) {
-        ADD_FAILURE() << "unexpected " << KindName(request.kind) << " \""
-                      << request.caption.toStdString() << "\": " << request.text.toStdString();
-    };
     m_answerer = answerer.get();
     m_previous = Dialogs::SetAnswerer(std::move(answerer));
 }

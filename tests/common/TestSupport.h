@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/ScriptedDialogAnswerer.h"
+#include "tests/common/ScriptedDialogAnswerer.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -21,7 +21,6 @@ public:
     ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
 
     ScriptedDialogAnswerer* operator->() { return m_answerer; }
-    ScriptedDialogAnswerer& answerer() { return *m_answerer; }
 
 private:
     ScriptedDialogAnswerer* m_answerer;

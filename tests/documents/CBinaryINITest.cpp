@@ -1,5 +1,6 @@
 #include "documents/CBinaryINI.h"
 #include "support/AppError.h"
+#include "support/UniqueFd.h"
 #include "tests/common/TestSupport.h"
 #include "tests/documents/BinaryIniFixtures.h"
 
@@ -229,13 +230,7 @@ TEST(CBinaryINI, HeldDocumentLocksOutOtherObjects)
     ASSERT_TRUE(first.IsHeld());
 
     CBinaryINI second;
-    try {
-        second.SetFile(path);
-        FAIL() << "a held document loaded twice";
-    } catch (const AppError& error) {
-        EXPECT_EQ(error.number(), 70);
-        EXPECT_EQ(error.description(), u"Permission denied");
-    }
+    EXPECT_EQ(ErrorOf([&] { second.SetFile(path); }), ErrorNumber::PermissionDenied);
     EXPECT_FALSE(second.IsHeld());
     EXPECT_TRUE(second.Records().isEmpty());
     second.WriteValue(u"k"_s, u"v"_s, u"s"_s);
@@ -296,6 +291,8 @@ TEST(CBinaryINI, HeldDocumentLocksOutOtherProcesses)
     int toChild[2];
     ASSERT_EQ(::pipe(toParent), 0);
     ASSERT_EQ(::pipe(toChild), 0);
+    const UniqueFd ends[] = {UniqueFd(toParent[0]), UniqueFd(toParent[1]), UniqueFd(toChild[0]),
+                             UniqueFd(toChild[1])};
     reader.SetFile({});
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -317,8 +314,6 @@ TEST(CBinaryINI, HeldDocumentLocksOutOtherProcesses)
     (void)!::write(toChild[1], &c, 1);
     ::waitpid(pid, nullptr, 0);
     EXPECT_EQ(ErrorOf([&] { reader.Refresh(); }), 0) << "the lock ends with its process";
-    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]})
-        ::close(fd);
 }
 
 TEST(CBinaryINI, LimitsAreCheckedBeforeAnythingIsWritten)

@@ -46,30 +46,6 @@ TEST(Dialogs, ConsoleAnswersWithTheDefaultButton)
               "-> Cancel\n"_s);
 }
 
-TEST(Dialogs, ScriptedAnswererRecordsAndFlagsSurprises)
-{
-    ScriptedDialogAnswerer script;
-    script.Queue(MsgResult::Yes);
-    script.Queue(u"/tmp/x.cfg"_s);
-    int surprises = 0;
-    script.onUnexpected = [&](const DialogRequest&) { ++surprises; };
-    DialogRequest question;
-    question.buttons = MsgButtons::YesNo;
-    DialogRequest open;
-    open.kind = DialogRequest::Kind::OpenFile;
-    EXPECT_EQ(script.Message(question), MsgResult::Yes);
-    EXPECT_EQ(script.Text(open), u"/tmp/x.cfg"_s);
-    // Nothing queued: cancelling answers, and the surprise is reported.
-    EXPECT_EQ(script.Message(question), MsgResult::No);
-    EXPECT_EQ(script.Text(open), QString());
-    EXPECT_EQ(surprises, 2);
-    EXPECT_EQ(script.Requests().size(), 4);
-    // A text answer is not taken for a message box.
-    script.Queue(u"text"_s);
-    EXPECT_EQ(script.Message(DialogRequest()), MsgResult::OK);
-    EXPECT_EQ(surprises, 3);
-}
-
 TEST(ErrorReport, TwoLinesCriticalOkCaptionedPendrift)
 {
     ScriptedDialogs dialogs;
@@ -100,10 +76,13 @@ TEST(ErrorReport, TwoLinesCriticalOkCaptionedPendrift)
 
 TEST(AppError, StandardDescriptionsAndErrnoMapping)
 {
-    const std::pair<int, const char*> descriptions[] = {{6, "Overflow"},
-                                                        {62, "Input past end of file"},
-                                                        {93, "Invalid pattern string"},
-                                                        {321, "Invalid file format"}};
+    const std::pair<int, const char*> descriptions[] = {
+        {6, "Overflow"},
+        {62, "Input past end of file"},
+        {70, "Permission denied"},
+        {93, "Invalid pattern string"},
+        {321, "Invalid file format"},
+        {457, "This key is already associated with an element of this collection"}};
     for (const auto& [number, text] : descriptions)
         EXPECT_EQ(AppError(number).description(), QLatin1StringView(text));
     EXPECT_EQ(AppError(70, u"own"_s).description(), u"own"_s);

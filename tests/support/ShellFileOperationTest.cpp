@@ -1,24 +1,19 @@
 #include "support/ShellFileOperation.h"
-#include "support/FileOperationProgress.h"
+#include "support/UniqueFd.h"
 #include "tests/common/TestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QListWidget>
 #include <QMap>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <random>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -30,23 +25,12 @@ namespace {
 
 QString NulList(const QStringList& paths)
 {
-    QString list;
-    for (const QString& path : paths)
-        list += path + QChar(0);
-    return list + QChar(0);
+    return paths.join(QChar(0)) + QChar(0) + QChar(0);
 }
 
 int Copy(const QStringList& sources, const QString& target)
 {
     return ShellFileOperation(ShellOperation::Copy, NulList(sources), NulList({target}));
-}
-
-// Runs the action and returns what it wrote to stderr.
-std::string StderrOf(const std::function<void()>& action)
-{
-    testing::internal::CaptureStderr();
-    action();
-    return testing::internal::GetCapturedStderr();
 }
 
 QByteArray RandomBytes(qsizetype size, unsigned seed)
@@ -63,8 +47,7 @@ QByteArray RandomBytes(qsizetype size, unsigned seed)
 QStringList Entries(const QString& folder, bool onlyTemporaries = false)
 {
     QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    names.sort();
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     if (onlyTemporaries)
         names.removeIf([](const QString& name) { return !name.startsWith(kCopyTempPrefix); });
     return names;
@@ -72,94 +55,20 @@ QStringList Entries(const QString& folder, bool onlyTemporaries = false)
 
 struct stat StatOf(const QString& path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     ::stat(QFile::encodeName(path).constData(), &st);
     return st;
 }
 
-// Sets (or, given a null value, removes) an environment variable for the lifetime of the
-// object.
-struct ScopedEnv
+// The trash of the test's home (see TestMain).
+QString Trash(const QString& part)
 {
-    ScopedEnv(const char* name, const QByteArray& value)
-        : name(name), had(qEnvironmentVariableIsSet(name)), old(qgetenv(name))
-    {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~ScopedEnv() { had ? qputenv(name, old) : qunsetenv(name); }
-    const char* name;
-    bool had;
-    QByteArray old;
-};
-
-// Points the trash at a temporary home, so that no test ever fills the real user's trash.
-struct TemporaryHome
-{
-    TempFolder folder;
-    ScopedEnv home{"HOME", QFile::encodeName(folder.path())};
-    ScopedEnv dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / u"data"_s)};
-    QString trashFiles() const { return folder / u"data/Trash/files"_s; }
-    QString trashInfo() const { return folder / u"data/Trash/info"_s; }
-};
-
-FileOperationProgress* ProgressWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<FileOperationProgress*>(widget))
-            return window;
-    }
-    return nullptr;
+    return qEnvironmentVariable("XDG_DATA_HOME") + u"/Trash/"_s + part;
 }
-
-QString LabelText(QWidget* window, const char* name)
-{
-    const auto* label = window->findChild<QLabel*>(QString::fromLatin1(name));
-    return label ? label->text() : u"<no %1>"_s.arg(QString::fromLatin1(name));
-}
-
-// Calls the check on each pass of the event loop while the operation runs, until it says
-// it is done.
-struct Watcher
-{
-    explicit Watcher(const std::function<bool(FileOperationProgress*)>& check)
-    {
-        timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this, check] {
-            if (FileOperationProgress* window = ProgressWindow(); window && check(window))
-                timer.stop();
-        });
-        timer.start();
-    }
-    QTimer timer;
-};
-
-class ShellFileOperationTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Never);
-    }
-    void TearDown() override
-    {
-        // Closes a window a failed operation left open and lets it delete itself.
-        while (FileOperationProgress* window = ProgressWindow()) {
-            window->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            if (ProgressWindow() == window) {
-                ADD_FAILURE() << "the progress window did not go away when closed";
-                delete window;
-            }
-        }
-        FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Auto);
-    }
-};
 
 } // namespace
 
-TEST_F(ShellFileOperationTest, CopyCreatesTheFolderAndReplacesFilesOfTheSameName)
+TEST(ShellFileOperation, CopyCreatesTheFolderAndReplacesFilesOfTheSameName)
 {
     TempFolder temp;
     // Several chunks and a ragged end; an empty file; a name that needs encoding.
@@ -191,9 +100,19 @@ TEST_F(ShellFileOperationTest, CopyCreatesTheFolderAndReplacesFilesOfTheSameName
     EXPECT_EQ(ShellFileOperation(ShellOperation::Copy, b, target + u'/'), 0);
     EXPECT_EQ(ReadAll(target + u"/b.txt"_s), small);
     EXPECT_EQ(Entries(target).size(), 3);
+
+    // One target per source: a full path (its folder made), a folder by its "/" or because it
+    // is one. A lone target names the file too.
+    const FileOperationResult result =
+        CopyFiles({a, b, c}, {temp / u"fat/x/A.BIN"_s, temp / u"fat/y/"_s, target}, nullptr);
+    EXPECT_EQ(result.arrived, QList<bool>({true, true, true}));
+    EXPECT_EQ(ReadAll(temp / u"fat/x/A.BIN"_s), big);
+    EXPECT_EQ(ReadAll(temp / u"fat/y/b.txt"_s), small);
+    EXPECT_EQ(Copy({b}, temp / u"fat/y/renamed.txt"_s), 0);
+    EXPECT_EQ(Entries(temp / u"fat/y"_s), QStringList({u"b.txt"_s, u"renamed.txt"_s}));
 }
 
-TEST_F(ShellFileOperationTest, CopyFailuresAreListedAndTheOthersStillCopied)
+TEST(ShellFileOperation, CopyFailuresAreListedAndTheOthersStillCopied)
 {
     TempFolder temp;
     const QString a = temp.Write(u"lib/a.mp3"_s, RandomBytes(3000, 4));
@@ -202,26 +121,42 @@ TEST_F(ShellFileOperationTest, CopyFailuresAreListedAndTheOthersStillCopied)
     const QString folder = temp.MakeFolder(u"lib/folder"_s);
     const QString target = temp / u"dest"_s;
 
-    const std::string errors = StderrOf([&] {
-        EXPECT_EQ(Copy({a, missing, folder, b}, target), 2);
-    });
-    EXPECT_NE(errors.find(missing.toStdString()), std::string::npos) << errors;
-    EXPECT_NE(errors.find(folder.toStdString()), std::string::npos) << errors;
+    FileOperationResult result = CopyFiles({a, missing, folder, b}, {target}, nullptr);
+    EXPECT_EQ(result.notDone, 2);
+    EXPECT_EQ(result.arrived, QList<bool>({true, false, false, true}));
+    ASSERT_EQ(result.failures.size(), 2);
+    EXPECT_TRUE(result.failures[0].contains(missing)) << result.failures[0].toStdString();
+    EXPECT_TRUE(result.failures[1].contains(folder)) << result.failures[1].toStdString();
     EXPECT_EQ(Entries(target), QStringList({u"a.mp3"_s, u"b.mp3"_s}));
-    EXPECT_EQ(ReadAll(target + u"/b.mp3"_s), ReadAll(b));
 
     // A target that cannot be a folder fails every file, and says why once.
     const QString blocker = temp.Write(u"blocker"_s, "x");
-    const std::string blocked = StderrOf([&] { EXPECT_EQ(Copy({a, b}, blocker + u"/sub"_s), 2); });
-    EXPECT_NE(blocked.find(blocker.toStdString()), std::string::npos) << blocked;
+    result = CopyFiles({a, b}, {blocker + u"/sub"_s}, nullptr);
+    EXPECT_EQ(result.notDone, 2);
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_TRUE(result.failures[0].contains(blocker)) << result.failures[0].toStdString();
     EXPECT_EQ(ReadAll(blocker), QByteArray("x"));
+
+    // A write that fails part way, as on a full disk, leaves neither the file nor a temporary;
+    // the file that fits still arrives.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(Copy({a, b}, temp / u"full"_s) == 1 ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Entries(temp / u"full"_s), QStringList({u"a.mp3"_s}));
 
     // Nothing to do is a success; an unknown operation is not.
     EXPECT_EQ(Copy({}, target), 0);
-    StderrOf([&] { EXPECT_NE(ShellFileOperation(7, NulList({a}), NulList({target})), 0); });
+    EXPECT_NE(ShellFileOperation(7, NulList({a}), NulList({target})), 0);
 }
 
-TEST_F(ShellFileOperationTest, CopyRemovesLeftoverTemporariesButNotOnesStillInUse)
+TEST(ShellFileOperation, CopyRemovesLeftoverTemporariesButNotOnesStillInUse)
 {
     TempFolder temp;
     const QString a = temp.Write(u"lib/a.mp3"_s, RandomBytes(3000, 6));
@@ -235,12 +170,11 @@ TEST_F(ShellFileOperationTest, CopyRemovesLeftoverTemporariesButNotOnesStillInUs
     // A copy still at work holds its lock; then names that only look like ours.
     const QStringList kept = {write("Ef34Gh.lock"), write("Ef34Gh-2.part"), write("notes.txt"),
                               write("Ab12Cd-x.part"), write("Ab12Cd.part")};
-    const int lockFd = ::open(QFile::encodeName(kept[0]).constData(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(lockFd, 0);
-    ASSERT_EQ(::flock(lockFd, LOCK_EX | LOCK_NB), 0);
+    UniqueFd lock(::open(QFile::encodeName(kept[0]).constData(), O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(::flock(lock.get(), LOCK_EX | LOCK_NB), 0);
 
     EXPECT_EQ(Copy({a}, target), 0);
-    ::close(lockFd);
+    lock.reset();
     for (const QString& path : dead)
         EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
     for (const QString& path : kept)
@@ -251,7 +185,7 @@ TEST_F(ShellFileOperationTest, CopyRemovesLeftoverTemporariesButNotOnesStillInUs
 
 // Copies a large set in a child process and kills it at random moments: a real name must
 // never show anything but the whole source, and the next copy clears what the killed one left.
-TEST_F(ShellFileOperationTest, KilledCopyNeverLeavesAPartialFileUnderARealName)
+TEST(ShellFileOperation, KilledCopyNeverLeavesAPartialFileUnderARealName)
 {
     TempFolder temp;
     QStringList sources;
@@ -323,11 +257,11 @@ TEST_F(ShellFileOperationTest, KilledCopyNeverLeavesAPartialFileUnderARealName)
     checkRealNames(-1);
 }
 
-TEST_F(ShellFileOperationTest, DeleteOnTheHomeFileSystemGoesToTheTrash)
+TEST(ShellFileOperation, DeleteOnTheHomeFileSystemGoesToTheTrash)
 {
-    TemporaryHome home;
     TempFolder temp;
-    ASSERT_EQ(StatOf(temp.path()).st_dev, StatOf(home.folder.path()).st_dev);
+    ASSERT_EQ(StatOf(temp.path()).st_dev, StatOf(QDir::homePath()).st_dev);
+    QDir(Trash({})).removeRecursively();
     const QByteArray song = RandomBytes(2000, 7);
     const QString dest = temp.MakeFolder(u"dest"_s);
     temp.Write(u"dest/song.mp3"_s, song);
@@ -339,25 +273,24 @@ TEST_F(ShellFileOperationTest, DeleteOnTheHomeFileSystemGoesToTheTrash)
     EXPECT_TRUE(QFileInfo(dest).isDir());
     EXPECT_EQ(Entries(dest), QStringList());
     EXPECT_FALSE(QFileInfo::exists(single));
-    EXPECT_EQ(Entries(home.trashFiles()),
+    EXPECT_EQ(Entries(Trash(u"files"_s)),
               QStringList({u".hidden"_s, u"Music.m3u"_s, u"song.mp3"_s, u"sub"_s}));
-    EXPECT_EQ(ReadAll(home.trashFiles() + u"/song.mp3"_s), song);
-    EXPECT_EQ(ReadAll(home.trashFiles() + u"/sub/inner.mp3"_s), QByteArray("inner"));
-    EXPECT_EQ(Entries(home.trashInfo()).size(), 4);
+    EXPECT_EQ(ReadAll(Trash(u"files/song.mp3"_s)), song);
+    EXPECT_EQ(ReadAll(Trash(u"files/sub/inner.mp3"_s)), QByteArray("inner"));
+    EXPECT_EQ(Entries(Trash(u"info"_s)).size(), 4);
 
     // "*" is the same as "*.*"; an empty folder is nothing to do.
     temp.Write(u"dest/again.mp3"_s, "again");
     EXPECT_EQ(DeleteFilesToRecycle({dest + u"/*"_s}), 0);
     EXPECT_EQ(Entries(dest), QStringList());
-    EXPECT_TRUE(QFileInfo::exists(home.trashFiles() + u"/again.mp3"_s));
+    EXPECT_TRUE(QFileInfo::exists(Trash(u"files/again.mp3"_s)));
     EXPECT_EQ(DeleteFilesToRecycle({dest + u"/*.*"_s}), 0);
 }
 
-TEST_F(ShellFileOperationTest, DeleteOnAnotherFileSystemIsForGood)
+TEST(ShellFileOperation, DeleteOnAnotherFileSystemIsForGood)
 {
-    TemporaryHome home;
     const QString shm = u"/dev/shm"_s;
-    if (!QFileInfo(shm).isDir() || StatOf(shm).st_dev == StatOf(home.folder.path()).st_dev)
+    if (!QFileInfo(shm).isDir() || StatOf(shm).st_dev == StatOf(QDir::homePath()).st_dev)
         GTEST_SKIP() << "needs a second file system: /dev/shm is missing or on the same device "
                         "as the temporary folder";
     QTemporaryDir stick(shm + u"/pendrift-test-XXXXXX"_s);
@@ -375,126 +308,33 @@ TEST_F(ShellFileOperationTest, DeleteOnAnotherFileSystemIsForGood)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("data");
     }
-    // A link is removed as a link: what it points to stays.
+    // A link is removed as a link, a dangling one too: what it points to stays.
     ASSERT_TRUE(QFile::link(keep, dest + u"/sub/link.mp3"_s));
     ASSERT_TRUE(QFile::link(outside.path(), dest + u"/folderlink"_s));
+    ASSERT_TRUE(QFile::link(dest + u"/gone"_s, dest + u"/dangling"_s));
 
     EXPECT_EQ(DeleteFilesToRecycle({dest + u"/*.*"_s, lone}), 0);
     EXPECT_TRUE(QFileInfo(dest).isDir());
     EXPECT_EQ(Entries(dest), QStringList());
     EXPECT_FALSE(QFileInfo::exists(lone));
     EXPECT_EQ(ReadAll(keep), QByteArray("keep"));
-    EXPECT_FALSE(QFileInfo::exists(home.trashFiles()));
+    EXPECT_FALSE(QFileInfo::exists(Trash(u"files/a.mp3"_s)));
 }
 
-TEST_F(ShellFileOperationTest, DeleteFailuresAreListedAndTheOthersStillDeleted)
+TEST(ShellFileOperation, DeleteFailuresAreListedAndTheOthersStillDeleted)
 {
-    TemporaryHome home;
     TempFolder temp;
     const QString present = temp.Write(u"present.mp3"_s, "x");
     const QString missing = temp / u"missing.mp3"_s;
     const QString missingFolder = temp / u"nowhere"_s;
 
-    const std::string errors = StderrOf([&] {
-        EXPECT_EQ(DeleteFilesToRecycle({missing, missingFolder + u"/*.*"_s, present}), 2);
-    });
-    EXPECT_NE(errors.find(missing.toStdString()), std::string::npos) << errors;
-    EXPECT_NE(errors.find(missingFolder.toStdString()), std::string::npos) << errors;
+    const FileOperationResult result =
+        DeleteItems({missing, missingFolder + u"/*.*"_s, present}, nullptr);
+    EXPECT_EQ(result.notDone, 2);
+    EXPECT_TRUE(result.failures.size() == 2 && result.failures[0].contains(missingFolder) &&
+                result.failures[1].contains(missing))
+        << result.failures.join(u'\n').toStdString();
     EXPECT_FALSE(QFileInfo::exists(present));
-    EXPECT_TRUE(QFileInfo::exists(home.trashFiles() + u"/present.mp3"_s));
+    EXPECT_TRUE(QFileInfo::exists(Trash(u"files/present.mp3"_s)));
     EXPECT_EQ(DeleteFilesToRecycle({}), 0);
-}
-
-TEST_F(ShellFileOperationTest, CancelInTheWindowStopsBeforeTheNextFile)
-{
-    FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Always);
-    TempFolder temp;
-    QStringList sources;
-    for (const char* name : {"a.bin", "b.bin", "c.bin"})
-        sources << temp.Write(u"lib/"_s + QLatin1StringView(name),
-                              RandomBytes(10 << 20, static_cast<unsigned>(name[0])));
-    const QString target = temp / u"dest"_s;
-
-    // The window is only looked at from inside the operation, while it lets events through.
-    QString title, firstFile, nameAtCancel, bytesAtCancel;
-    Watcher watcher([&](FileOperationProgress* window) {
-        if (!window->isVisible())
-            return false;
-        title = window->windowTitle();
-        if (firstFile.isEmpty())
-            firstFile = LabelText(window, "lblFile");
-        if (LabelText(window, "lblFile") != u"File 2 of 3")
-            return false;
-        nameAtCancel = LabelText(window, "lblName");
-        bytesAtCancel = LabelText(window, "lblBytes");
-        QTest::mouseClick(window->findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
-        return true;
-    });
-
-    EXPECT_EQ(Copy(sources, target), 2);
-    EXPECT_EQ(title, u"Copying files");
-    EXPECT_EQ(firstFile, u"File 1 of 3");
-    EXPECT_EQ(nameAtCancel, u"b.bin");
-    EXPECT_TRUE(bytesAtCancel.contains(u" of ")) << bytesAtCancel.toStdString();
-    // The file done before the click is complete; the one under way left nothing behind.
-    EXPECT_EQ(Entries(target), QStringList({u"a.bin"_s}));
-    EXPECT_EQ(ReadAll(target + u"/a.bin"_s), ReadAll(sources[0]));
-    EXPECT_FALSE(ProgressWindow() && ProgressWindow()->isVisible());
-}
-
-TEST_F(ShellFileOperationTest, ClosingTheWindowStopsADeleteAfterTheCurrentItem)
-{
-    FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Always);
-    TemporaryHome home;
-    TempFolder temp;
-    const QString dest = temp.MakeFolder(u"dest"_s);
-    for (const char* name : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"})
-        temp.Write(u"dest/"_s + QLatin1StringView(name), name);
-
-    Watcher watcher([&](FileOperationProgress* window) {
-        if (LabelText(window, "lblFile") != u"Item 3 of 5")
-            return false;
-        window->close();
-        EXPECT_TRUE(window->isVisible()) << "a running operation's window stays up";
-        return true;
-    });
-
-    EXPECT_EQ(DeleteFilesToRecycle({dest + u"/*.*"_s}), 2);
-    EXPECT_EQ(Entries(dest), QStringList({u"4.mp3"_s, u"5.mp3"_s}));
-    EXPECT_EQ(Entries(home.trashFiles()).size(), 3);
-}
-
-// Without a display no window is made; with one, a failure keeps it open until it is closed.
-TEST_F(ShellFileOperationTest, TheWindowShowsWithADisplayAndStaysForFailures)
-{
-    FileOperationProgress::SetShowMode(FileOperationProgress::ShowMode::Auto);
-    TempFolder temp;
-    const QString good = temp.Write(u"lib/good.mp3"_s, "good");
-    const QString missing = temp / u"lib/missing.mp3"_s;
-    const QString target = temp / u"dest"_s;
-    ScopedEnv x("DISPLAY", QByteArray());
-    StderrOf([&] {
-        {
-            ScopedEnv wayland("WAYLAND_DISPLAY", QByteArray());
-            EXPECT_EQ(Copy({missing, good}, target), 1);
-            EXPECT_EQ(ProgressWindow(), nullptr);
-        }
-        ScopedEnv wayland("WAYLAND_DISPLAY", "wayland-0");
-        EXPECT_EQ(Copy({missing, good}, target), 1);
-    });
-
-    FileOperationProgress* window = ProgressWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(LabelText(window, "lblFile"), u"File 2 of 2");
-    const auto* failures = window->findChild<QListWidget*>(u"lstFailures"_s);
-    ASSERT_NE(failures, nullptr);
-    ASSERT_EQ(failures->count(), 1);
-    EXPECT_TRUE(failures->item(0)->text().contains(missing));
-    auto* button = window->findChild<QPushButton*>(u"cmdCancel"_s);
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), u"Close");
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(ProgressWindow(), nullptr);
 }

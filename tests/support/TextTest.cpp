@@ -26,13 +26,8 @@ TEST(Text, SplitStringOverflowsPast32767Pieces)
     QStringList pieces;
     const QString exact = QString(32766, u',');
     EXPECT_EQ(SplitString(pieces, exact, QStringLiteral(","), false), 32767);
-    try {
-        SplitString(pieces, exact + u',', QStringLiteral(","), false);
-        FAIL() << "expected an overflow";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 6);
-        EXPECT_EQ(e.description(), QStringLiteral("Overflow"));
-    }
+    EXPECT_EQ(ErrorOf([&] { SplitString(pieces, exact + u',', QStringLiteral(","), false); }),
+              ErrorNumber::Overflow);
 }
 
 TEST(Text, GetFieldAndTrims)

@@ -2,6 +2,7 @@
 #include "support/Dialogs.h"
 #include "tests/common/TestSupport.h"
 #include "tests/ui/PickFolderDriver.h"
+#include "ui/QtDialogAnswerer.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -202,14 +203,16 @@ TEST(frmPickFolder, FolderBrowserStartsAtTheFieldAndKeepsItOnCancel)
     auto* folder = Control<QLineEdit>(dialog, "txtFolder");
     folder->setText(u"/srv/music"_s);
     QWidget* ownerDuringBrowse = nullptr;
-    dialogs->onRequest = [&](const DialogRequest&) { ownerDuringBrowse = Dialogs::Owner(); };
+    dialogs->onRequest = [&](const DialogRequest&) {
+        ownerDuringBrowse = QtDialogAnswerer::Owner();
+    };
     dialogs->Queue(u"/srv/music/Jazz"_s);
     dialogs->Queue(QString());
 
     Click(dialog, "cmdFolder");
     EXPECT_EQ(folder->text(), u"/srv/music/Jazz"_s);
     EXPECT_EQ(ownerDuringBrowse, &dialog);
-    EXPECT_EQ(Dialogs::Owner(), nullptr) << "the browser's owner is given back";
+    EXPECT_EQ(QtDialogAnswerer::Owner(), nullptr) << "the browser's owner is given back";
     dialog.ShowFolderBrowser(); // cancelled
     EXPECT_EQ(folder->text(), u"/srv/music/Jazz"_s);
 

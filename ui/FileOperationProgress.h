@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/FileOperationObserver.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
@@ -11,32 +13,18 @@ class QProgressBar;
 class QPushButton;
 
 // The small window a copy or delete shows while it works: item n of m, bytes, rate, the
-// current name and a Cancel button. The operation runs on the window's own thread, so it calls
-// Pump between pieces of work to keep the window painted and the Cancel click heard.
+// current name and a Cancel button. It belongs to its owner (the main window): it opens centred
+// over it, stays above it and has no task-bar entry of its own. The operation runs on the
+// window's own thread, so it calls Pump between pieces of work to keep the window painted and
+// the Cancel click heard.
 class FileOperationProgress : public QWidget
 {
     Q_OBJECT
 
 public:
-    enum class Kind
-    {
-        Copy,
-        Delete
-    };
-    // Auto shows the window only when a display exists; tests force it either way.
-    enum class ShowMode
-    {
-        Auto,
-        Always,
-        Never
-    };
+    using Kind = FileOperationObserver::Kind;
 
-    static void SetShowMode(ShowMode mode);
-    static ShowMode GetShowMode();
-    // Whether an operation starting now shows the window.
-    static bool Wanted();
-
-    FileOperationProgress(Kind kind, int itemCount, qint64 totalBytes);
+    FileOperationProgress(Kind kind, int itemCount, qint64 totalBytes, QWidget* owner);
 
     // number counts from 1.
     void StartItem(int number, const QString& name);

@@ -1,7 +1,6 @@
-#include "support/FileOperationProgress.h"
+#include "ui/FileOperationProgress.h"
 
 #include "support/Events.h"
-#include "support/Platform.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -16,36 +15,15 @@
 
 namespace {
 
-FileOperationProgress::ShowMode g_showMode = FileOperationProgress::ShowMode::Auto;
-
 constexpr qint64 kPumpIntervalMs = 40;
 constexpr int kNameWidth = 420;
 constexpr int kBarSteps = 1000;
 
 } // namespace
 
-void FileOperationProgress::SetShowMode(ShowMode mode)
-{
-    g_showMode = mode;
-}
-
-FileOperationProgress::ShowMode FileOperationProgress::GetShowMode()
-{
-    return g_showMode;
-}
-
-bool FileOperationProgress::Wanted()
-{
-    switch (g_showMode) {
-    case ShowMode::Always: return true;
-    case ShowMode::Never: return false;
-    case ShowMode::Auto: break;
-    }
-    return Platform::HasDisplay();
-}
-
-FileOperationProgress::FileOperationProgress(Kind kind, int itemCount, qint64 totalBytes)
-    : m_kind(kind), m_itemCount(itemCount), m_totalBytes(totalBytes)
+FileOperationProgress::FileOperationProgress(Kind kind, int itemCount, qint64 totalBytes,
+                                             QWidget* owner)
+    : QWidget(owner, Qt::Dialog), m_kind(kind), m_itemCount(itemCount), m_totalBytes(totalBytes)
 {
     setObjectName(QStringLiteral("FileOperationProgress"));
     setWindowTitle(kind == Kind::Copy ? QStringLiteral("Copying files")
@@ -88,6 +66,11 @@ FileOperationProgress::FileOperationProgress(Kind kind, int itemCount, qint64 to
 
     m_started.start();
     Refresh();
+    adjustSize();
+    if (owner) {
+        const QRect area(owner->mapToGlobal(QPoint(0, 0)), owner->size());
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
     show();
 }
 

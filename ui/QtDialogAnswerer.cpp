@@ -1,48 +1,20 @@
-#include "support/QtDialogAnswerer.h"
+#include "ui/QtDialogAnswerer.h"
 
 #include "support/Text.h"
+#include "ui/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QPointer>
 #include <QStringList>
 
 namespace {
 
-QMessageBox::StandardButton ToStandard(MsgResult button)
+QPointer<QWidget>& OwnerWindow()
 {
-    switch (button) {
-    case MsgResult::OK: return QMessageBox::Ok;
-    case MsgResult::Cancel: return QMessageBox::Cancel;
-    case MsgResult::Yes: return QMessageBox::Yes;
-    case MsgResult::No: return QMessageBox::No;
-    }
-    return QMessageBox::Ok;
-}
-
-QMessageBox::StandardButtons ButtonSet(MsgButtons buttons)
-{
-    switch (buttons) {
-    case MsgButtons::OK: return QMessageBox::Ok;
-    case MsgButtons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    }
-    return QMessageBox::Ok;
-}
-
-QMessageBox::Icon ToIcon(MsgIcon icon)
-{
-    switch (icon) {
-    case MsgIcon::None: return QMessageBox::NoIcon;
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Information: return QMessageBox::Information;
-    }
-    return QMessageBox::NoIcon;
+    static QPointer<QWidget> owner;
+    return owner;
 }
 
 // "cfg,*.cfg" -> "cfg (*.cfg)"; pairs of display name and pattern.
@@ -57,27 +29,26 @@ QString QtFilter(const QString& filter)
 
 } // namespace
 
+void QtDialogAnswerer::SetOwner(QWidget* owner)
+{
+    OwnerWindow() = owner;
+}
+
+QWidget* QtDialogAnswerer::Owner()
+{
+    return OwnerWindow().data();
+}
+
 MsgResult QtDialogAnswerer::Message(const DialogRequest& request)
 {
-    QMessageBox box(ToIcon(request.icon), request.caption,
-                    QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                    ButtonSet(request.buttons), Dialogs::Owner());
-    box.setDefaultButton(ToStandard(request.defaultButton));
-    switch (box.exec()) {
-    case QMessageBox::Ok: return MsgResult::OK;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    default: break;
-    }
-    // Escape or the close button: the set's cancelling answer.
-    if (request.buttons == MsgButtons::YesNo)
-        return MsgResult::No;
-    return request.buttons == MsgButtons::OK ? MsgResult::OK : MsgResult::Cancel;
+    MessageBox box(request, Owner());
+    box.exec();
+    return box.Answer();
 }
 
 QString QtDialogAnswerer::Text(const DialogRequest& request)
 {
-    QWidget* owner = Dialogs::Owner();
+    QWidget* owner = Owner();
     switch (request.kind) {
     case DialogRequest::Kind::Input: {
         bool ok = false;
