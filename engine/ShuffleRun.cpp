@@ -10,6 +10,7 @@
 #include "support/Int32Array.h"
 #include "support/Numbers.h"
 #include "support/Paths.h"
+#include "support/FileOperationObserver.h"
 #include "support/ShellFileOperation.h"
 #include "support/Text.h"
 
@@ -353,34 +354,44 @@ void ShuffleRun::CopyChosenFiles(const QString& folder, const StepSelection& sel
                                  const std::vector<Candidate>& candidates)
 {
     Stopwatch watch(m_timings ? &m_timings->copySeconds : nullptr);
-    CStringBuilder copyList;
-    for (const ChosenFile& file : selection.chosen)
-        copyList.Append(candidates[static_cast<std::size_t>(file.candidate)].path)
-            .Append(QString(kNul));
-    copyList.Append(QString(kNul));
+    const QString folderSlash = AddTrailingSlash(folder);
+    QStringList sources;
+    QStringList targets;
+    for (const ChosenFile& file : selection.chosen) {
+        sources << candidates[static_cast<std::size_t>(file.candidate)].path;
+        // Each file under its name in this destination, which is its safe name on FAT.
+        targets << folderSlash + file.name;
+    }
     const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
     QElapsedTimer precise;
     precise.start();
-    ShellFileOperation(ShellOperation::Copy, copyList.ToString(), folder + kNul + kNul);
+    const FileOperationResult copied =
+        CopyFiles(sources, targets, NewFileOperationObserver().get());
     m_transferSeconds = CheckedAdd(
         m_transferSeconds, static_cast<qint32>(QDateTime::currentSecsSinceEpoch() - startSeconds));
     m_transferMilliseconds += precise.elapsed();
-    m_transferBytes = CheckedAdd(m_transferBytes, selection.used);
 
-    if (m_rename) {
-        const QString folderSlash = AddTrailingSlash(folder);
-        for (const ChosenFile& file : selection.chosen) {
+    // What did not arrive is neither counted as transferred nor renamed later.
+    qint32 missing = 0;
+    for (std::size_t i = 0; i < selection.chosen.size(); ++i) {
+        const ChosenFile& file = selection.chosen[i];
+        if (!copied.arrived.value(static_cast<qsizetype>(i))) {
+            missing += candidates[static_cast<std::size_t>(file.candidate)].size;
+        } else if (m_rename) {
             m_oldNames->Append(folderSlash + file.name).Append(QString(kNul));
             m_newNames->Append(folderSlash + file.newName).Append(QString(kNul));
         }
     }
+    m_transferBytes = CheckedAdd(m_transferBytes, selection.used - missing);
 }
 
 void ShuffleRun::OpenPlaylist(const QString& folder)
 {
     ClosePlaylist();
-    auto file = std::make_unique<QFile>(PlaylistPath(folder));
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // A new file that replaces the old one when it is complete: a stick's file system need not
+    // cut an existing file short when it is opened again.
+    auto file = std::make_unique<QSaveFile>(PlaylistPath(folder));
+    if (!file->open(QIODevice::WriteOnly))
         RaiseError(ErrorNumber::PathFileAccess,
                    file->fileName() + QStringLiteral(": ") + file->errorString());
     file->write("#EXTM3U\r\n");
@@ -389,10 +400,12 @@ void ShuffleRun::OpenPlaylist(const QString& folder)
 
 void ShuffleRun::ClosePlaylist()
 {
-    if (m_playlist) {
-        m_playlist->close();
-        m_playlist.reset();
-    }
+    if (!m_playlist)
+        return;
+    const std::unique_ptr<QSaveFile> file = std::move(m_playlist);
+    if (!file->commit())
+        RaiseError(ErrorNumber::PathFileAccess,
+                   file->fileName() + QStringLiteral(": ") + file->errorString());
 }
 
 void ShuffleRun::Finish()

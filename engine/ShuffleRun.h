@@ -6,7 +6,7 @@
 #include "engine/ShuffleHost.h"
 #include "support/CStringBuilder.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <QStringList>
 #include <memory>
 #include <optional>
@@ -136,7 +136,7 @@ private:
     qint32 m_transferBytes = 0;
     std::optional<CStringBuilder> m_oldNames;
     std::optional<CStringBuilder> m_newNames;
-    std::unique_ptr<QFile> m_playlist;
+    std::unique_ptr<QSaveFile> m_playlist;
 
     QString m_finalStatus;
     ShuffleTimings* m_timings = nullptr;

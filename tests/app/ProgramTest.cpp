@@ -166,8 +166,8 @@ TEST(Program, PreviewThenTheRunWithItsSeed)
 {
     Job job;
     const QString second = job.Root() + u"/dest2"_s;
-    job.Write(job.DataFolder() + u"/Mix.cfg"_s,
-              job.Destination() + u",1,0|"_s + second + u",1,0"_s, 1);
+    job.Write(job.DataFolder() + u"/Mix.cfg"_s, job.Destination() + u",1,0|"_s + second + u",1,0"_s,
+              1);
     QFile(job.Destination() + u"/stale.mp3"_s).open(QIODevice::WriteOnly);
     const auto before = TreeOf(job.Root());
     const Outcome preview = RunProgram({u"/p"_s, u"/f:Mix"_s}, job.Config());
@@ -208,4 +208,106 @@ TEST(Program, PreviewThenTheRunWithItsSeed)
     }
     EXPECT_EQ(RunProgram({u"/p"_s, u"/f:Mix"_s, u"/s:x"_s}, job.Config()).status, 1);
     EXPECT_EQ(TreeOf(job.Root()), after);
+}
+
+namespace {
+
+// A library with names a FAT stick cannot hold and two names that differ only in case.
+struct AwkwardLibrary
+{
+    TempFolder root;
+    QMap<QString, QString> sources; // content -> path
+    AwkwardLibrary(int size)
+    {
+        int i = 0;
+        for (const QString& name :
+             {u"Symphony No. 5: Allegro.mp3"_s, u"What's Up?.mp3"_s, u"a/Song.mp3"_s,
+              u"b/SONG.mp3"_s, u"plain.mp3"_s, u"Trailing .mp3."_s}) {
+            const QByteArray bytes = QByteArray(size + i, char('a' + i));
+            sources.insert(QString::fromLatin1(bytes.left(1)), root.Write(u"lib/"_s + name, bytes));
+            ++i;
+        }
+    }
+    // A job of the whole library onto the folder, run unattended without a window.
+    Outcome Run(const QString& destination, int rename) const
+    {
+        CBinaryINI document;
+        document.SetFile(root / u"Job.cfg"_s);
+        document.WriteValue(u"Library"_s, root / u"lib<+>"_s, u"settings"_s);
+        document.WriteValue(u"Filetypes"_s, u"*.mp3,*.mp3."_s, u"settings"_s);
+        document.WriteValue(u"Destination"_s, destination, u"settings"_s);
+        document.WriteValue(u"RenameFiles"_s, QString::number(rename), u"settings"_s);
+        document.Commit();
+        document.SetFile(QString());
+        return RunProgram({u"/q"_s, u"/a"_s, u"/f:"_s + root / u"Job.cfg"_s}, root / u"config"_s);
+    }
+};
+
+} // namespace
+
+// On a real FAT32 file system: awkward names are copied under safe names, names that differ
+// only in case count as one, random rename works, and a second run onto the stick too.
+TEST(Program, FatStickNamesAndCase)
+{
+    FatStick stick(4);
+    if (!stick.unavailable().isEmpty())
+        GTEST_SKIP() << stick.unavailable().toStdString();
+    const AwkwardLibrary lib(20000);
+    const QString music = stick.path() + u"/Music"_s;
+    QDir().mkpath(music);
+    for (const int rename : {0, 1, 0}) {
+        const Outcome o = lib.Run(music + u",1,0"_s, rename);
+        EXPECT_EQ(o.status, 0) << o.err.toStdString();
+        EXPECT_EQ(o.err, QString());
+        QStringList names = QDir(music).entryList(QDir::Files | QDir::Hidden);
+        names.sort();
+        QStringList chosen;
+        for (const QString& name : names) {
+            const QByteArray bytes = ReadAll(music + u'/' + name);
+            const QString source = lib.sources.value(QString::fromLatin1(bytes.left(1)));
+            EXPECT_EQ(bytes, ReadAll(source)) << name.toStdString();
+            chosen << source;
+        }
+        const QStringList playlist =
+            QString::fromUtf8(ReadAll(music + u".m3u"_s)).split(u"\r\n"_s, Qt::SkipEmptyParts);
+        ASSERT_FALSE(playlist.isEmpty());
+        chosen.sort();
+        if (rename) {
+            EXPECT_EQ(names, (QStringList{u"F0001.mp3"_s, u"F0002.mp3"_s, u"F0003.mp3"_s,
+                                          u"F0004.mp3"_s, u"F0005.mp3"_s}));
+            EXPECT_EQ(playlist, QStringList{u"#EXTM3U"_s});
+            continue;
+        }
+        QStringList listed = playlist.mid(1);
+        listed.sort();
+        EXPECT_EQ(listed, chosen);
+        QStringList expected = {u"Symphony No. 5_ Allegro.mp3"_s, u"What's Up_.mp3"_s,
+                                u"plain.mp3"_s, u"Trailing .mp3"_s};
+        expected << (names.contains(u"Song.mp3"_s) ? u"Song.mp3"_s : u"SONG.mp3"_s);
+        expected.sort();
+        EXPECT_EQ(names, expected);
+    }
+}
+
+// A stick smaller than the budget: what fits arrives whole, the rest fails without leaving
+// anything behind, and the run still ends normally.
+TEST(Program, FullFatStick)
+{
+    FatStick stick(2);
+    if (!stick.unavailable().isEmpty())
+        GTEST_SKIP() << stick.unavailable().toStdString();
+    const AwkwardLibrary lib(600000);
+    const QString music = stick.path() + u"/Music"_s;
+    QDir().mkpath(music);
+    const Outcome o = lib.Run(music + u",100,0"_s, 0);
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(u"Cannot copy"_s)) << o.err.toStdString();
+    const QStringList names = QDir(music).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_FALSE(names.isEmpty());
+    EXPECT_LT(names.size(), 5);
+    for (const QString& name : names) {
+        EXPECT_FALSE(name.startsWith(u".pendrift-"_s)) << name.toStdString();
+        const QByteArray bytes = ReadAll(music + u'/' + name);
+        EXPECT_EQ(bytes, ReadAll(lib.sources.value(QString::fromLatin1(bytes.left(1)))));
+    }
 }
