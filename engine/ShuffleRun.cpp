@@ -6,11 +6,11 @@
 #include "support/CRndNoRepeat.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
+#include "support/FileOperationObserver.h"
 #include "support/FileSystem.h"
 #include "support/Int32Array.h"
 #include "support/Numbers.h"
 #include "support/Paths.h"
-#include "support/FileOperationObserver.h"
 #include "support/ShellFileOperation.h"
 #include "support/Text.h"
 

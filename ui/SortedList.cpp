@@ -1,5 +1,7 @@
 #include "ui/SortedList.h"
 
+#include <algorithm>
+
 SortedList::SortedList(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -9,17 +11,15 @@ SortedList::SortedList(QWidget* parent) : QListWidget(parent)
 
 int SortedList::AddItem(const QString& text)
 {
-    int low = 0;
-    int high = count();
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (QString::compare(item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    insertItem(low, text);
-    return low;
+    // After the items that compare equal, as the rows are searched in order.
+    const QStringList texts = Items();
+    const auto place =
+        std::upper_bound(texts.begin(), texts.end(), text, [](const QString& a, const QString& b) {
+            return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+        });
+    const int row = static_cast<int>(place - texts.begin());
+    insertItem(row, text);
+    return row;
 }
 
 void SortedList::SetItemText(int index, const QString& text)

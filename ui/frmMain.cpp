@@ -18,9 +18,9 @@
 #include "ui/FileDialogs.h"
 #include "ui/InputBlocker.h"
 #include "ui/JobPanel.h"
+#include "ui/QtDialogAnswerer.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
-#include "ui/QtDialogAnswerer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -39,8 +39,7 @@ frmPickFolder::frmPickFolder(QWidget* owner)
 {
     setObjectName(QStringLiteral("frmPickFolder"));
     BuildControls();
-    // Load: not accepted, simple mode (which also sets the simple height).
-    m_accepted = false;
+    // Load: simple mode (which also sets the simple height); a new dialog's result is Rejected.
     setAdvancedMode(false);
 }
 
@@ -280,19 +279,12 @@ void frmPickFolder::OnAdvancedClicked()
 
 void frmPickFolder::OnOK()
 {
-    m_accepted = true;
-    hide();
+    accept();
 }
 
 void frmPickFolder::OnCancel()
 {
-    m_accepted = false;
-    hide();
-}
-
-void frmPickFolder::reject()
-{
-    OnCancel();
+    reject();
 }
 
 void frmPickFolder::Unload()
@@ -310,6 +302,5 @@ void frmPickFolder::closeEvent(QCloseEvent* event)
     // The title bar, the window menu, Alt+F4 or the session ending: keep the dialog for its
     // creator to read, as a Cancel.
     event->ignore();
-    m_accepted = false;
-    hide();
+    reject();
 }

@@ -22,8 +22,8 @@ public:
     explicit frmPickFolder(QWidget* owner = nullptr);
 
     // True when the dialog was left with OK.
-    bool Accepted() const { return m_accepted; }
-    void setAccepted(bool accepted) { m_accepted = accepted; }
+    bool Accepted() const { return result() == QDialog::Accepted; }
+    void setAccepted(bool accepted) { setResult(accepted ? QDialog::Accepted : QDialog::Rejected); }
 
     // The include-subfolders box (library entries).
     bool OptionIncludeSubfolders() const;
@@ -49,9 +49,6 @@ public:
     QListWidget* lstSubfolders() const { return m_lstSubfolders; }
     // The texts of the ticked subfolders, in list order.
     QStringList TickedSubfolders() const;
-
-public slots:
-    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,7 +79,6 @@ private:
     QLabel* m_lblSubfolders = nullptr;
     QListWidget* m_lstSubfolders = nullptr;
 
-    bool m_accepted = false;
     bool m_advancedMode = false;
     bool m_unloading = false;
 };

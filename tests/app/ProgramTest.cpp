@@ -138,7 +138,8 @@ TEST(Program, UnattendedRunOfANameInTheDataFolder)
     // A window nobody saw does not store a place for the desktop's window.
     const QByteArray ini = ReadAll(job.DataFolder() + u"/pendrift.ini"_s);
     EXPECT_FALSE(ini.contains("mainleft=")) << ini.constData();
-    EXPECT_TRUE(ini.contains("RecentCfgs1=" + QFile::encodeName(job.DataFolder()) + "/My Mix.cfg"));
+    EXPECT_TRUE(ini.contains(
+        QByteArray("RecentCfgs1=" + QFile::encodeName(job.DataFolder()) + "/My Mix.cfg")));
 
     // A copy of the program keeps its preferences under its own name.
     TempFolder bin;

@@ -70,7 +70,7 @@ QString RunTool(const QString& program, const QStringList& arguments)
 bool IsMountPoint(const QString& path)
 {
     return ReadAll(QStringLiteral("/proc/self/mountinfo"))
-        .contains(' ' + QFile::encodeName(path) + ' ');
+        .contains(QByteArray(' ' + QFile::encodeName(path) + ' '));
 }
 
 } // namespace

@@ -146,19 +146,19 @@ TEST(ArchiveBitHelper, NoAnswerNoLibrariesOrFailuresChangeNothing)
                                                  {u" "_s, u"*.mp3"_s},
                                                  {ShortDateText(QDate::currentDate()), u"[z-a]"_s}};
     for (const auto& [answer, types] : cases) {
-        RecordingHost host;
+        RecordingHost failing;
         dialogs->Queue(answer);
         dialogs->Queue(MsgResult::OK);
-        ArchiveBitHelper({lib.path()}, types, host);
+        ArchiveBitHelper({lib.path()}, types, failing);
         EXPECT_TRUE(IsNew(file));
         const DialogRequest& report = dialogs->Requests().constLast();
         EXPECT_EQ(report.icon, MsgIcon::Critical);
-        EXPECT_EQ(host.events.mid(host.events.size() - 3), kCleanUp);
+        EXPECT_EQ(failing.events.mid(failing.events.size() - 3), kCleanUp);
         if (types == u"[z-a]"_s) {
             EXPECT_TRUE(report.text.startsWith(kAborted + u"(Error 93)"_s));
         } else {
             EXPECT_EQ(report.text, kAborted + u"(Error 13) Type mismatch"_s);
-            EXPECT_EQ(host.events, kStart + kCleanUp) << answer.toStdString();
+            EXPECT_EQ(failing.events, kStart + kCleanUp) << answer.toStdString();
         }
     }
 }

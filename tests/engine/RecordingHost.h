@@ -16,7 +16,7 @@ public:
         events << QStringLiteral("progress %1/%2").arg(value).arg(maximum);
     }
     void SetWaitCursor(bool waiting) override { Log(waiting ? "wait cursor" : "default cursor"); }
-    void SetBusy(bool busy) override { Log((this->busy = busy) ? "busy" : "idle"); }
+    void SetBusy(bool on) override { Log((busy = on) ? "busy" : "idle"); }
     void ClearCancelRequest() override { Log("clear cancel"); }
     void ShowSeed(quint32 seed) override { events << QStringLiteral("seed %1").arg(seed); }
     // True at the first check after the status `cancelAfter` was shown.

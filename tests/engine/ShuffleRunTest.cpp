@@ -382,7 +382,7 @@ TEST(Transfer, PlaylistNamesAndRenameLists)
         try {
             action();
         } catch (const AppError& e) {
-            return QString::number(e.number()) + u' ' + e.description();
+            return QString(QString::number(e.number()) + u' ' + e.description());
         }
         return QString();
     };

@@ -93,7 +93,8 @@ TEST_F(MarkedFiles, ArchiveMarkFollowsTheModificationTime)
     const QByteArray current =
         QByteArray::number(qint64(later.st_mtim.tv_sec) * 1000000000 + later.st_mtim.tv_nsec);
     for (const auto& [mark, attribute] :
-         {std::pair{current + "\n", FileAttribute::Normal}, // as `setfattr -v` might leave it
+         {std::pair{QByteArray(current + "\n"),
+                    FileAttribute::Normal}, // as `setfattr -v` might leave it
           std::pair{QByteArray::number(current.toLongLong() - 1), FileAttribute::Archive},
           std::pair{QByteArray("yesterday"), FileAttribute::Archive}}) {
         ASSERT_EQ(::setxattr(QFile::encodeName(song).constData(), kArchiveMarkName,

@@ -131,11 +131,11 @@ TEST(Paths, RootPaths)
     // One level, a server, the home folder and mount points directly under / are roots.
     for (const QString& root :
          {QString(), u"  "_s, u"/"_s, u"music"_s, u"\\\\server"_s, u"/media"_s, u"/usr/"_s,
-          u"/usr/..//home"_s, QDir::homePath(), QDir::homePath() + u'/', u"/proc"_s})
+          u"/usr/..//home"_s, QDir::homePath(), QString(QDir::homePath() + u'/'), u"/proc"_s})
         EXPECT_TRUE(IsRootPath(root)) << root.toStdString();
     TempFolder dir;
     for (const QString& other :
-         {dir.path(), dir / u"not/yet/made"_s, QDir::homePath() + u"/Music"_s})
+         {dir.path(), dir / u"not/yet/made"_s, QString(QDir::homePath() + u"/Music"_s)})
         EXPECT_FALSE(IsRootPath(other)) << other.toStdString();
     // Resolved as far as it exists, the rest cleaned as text; never a trailing "/".
     const QString real = QDir(dir.path()).canonicalPath();

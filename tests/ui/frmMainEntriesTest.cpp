@@ -28,7 +28,7 @@ TEST_F(MainWindowTest, EntryButtonsEditTheJobAndMarkItModified)
     destinations->AddItem(entry);
     destinations->SelectIndex(0);
     WhenPickFolderShows([](frmPickFolder& dialog) { Click(dialog, "cmdCancel"); });
-    emit destinations->itemDoubleClicked(destinations->item(0));
+    Q_EMIT destinations->itemDoubleClicked(destinations->item(0));
     EXPECT_FALSE(w.IsModified());
 
     // Edit and Remove without a selection do nothing; with one, Remove takes it out.

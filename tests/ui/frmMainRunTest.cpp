@@ -39,13 +39,13 @@ struct Job
 TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
 {
     for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
-        ScriptedDialogs dialogs;
+        ScriptedDialogs script;
         frmMain& w = Open();
         w.show();
         Job job(w);
         bool busyDuringRun = false;
         bool closedWhileBusy = true;
-        dialogs->onRequest = [&](const DialogRequest& request) {
+        script->onRequest = [&](const DialogRequest& request) {
             if (request.text != kEmptyQuestion)
                 return;
             busyDuringRun = w.Busy() && !Find<QMenu>("tmnuFile")->menuAction()->isEnabled() &&
@@ -53,31 +53,31 @@ TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
             w.close();
             closedWhileBusy = !w.isVisible();
         };
-        dialogs->Queue(MsgResult::No); // keep the destination's content
-        dialogs->Queue(answer);        // "Are you sure you want to cancel?"
-        dialogs->Queue(MsgResult::OK); // Done!
+        script->Queue(MsgResult::No); // keep the destination's content
+        script->Queue(answer);        // "Are you sure you want to cancel?"
+        script->Queue(MsgResult::OK); // Done!
         if (answer == MsgResult::Yes)
-            dialogs->Queue(MsgResult::No); // the typed job is not saved on the way out
+            script->Queue(MsgResult::No); // the typed job is not saved on the way out
         Press("cmdOK");
         EXPECT_TRUE(busyDuringRun);
         EXPECT_FALSE(closedWhileBusy);
-        const DialogRequest& question = dialogs->Requests().at(1);
+        const DialogRequest& question = script->Requests().at(1);
         EXPECT_EQ(question.text, u"Are you sure you want to cancel?"_s);
         EXPECT_EQ(question.icon, MsgIcon::Question);
         EXPECT_EQ(question.caption, u"Pendrift"_s);
-        EXPECT_EQ(dialogs->Requests().at(2).text, u"Done!"_s);
+        EXPECT_EQ(script->Requests().at(2).text, u"Done!"_s);
         // Cancelled before anything was copied, and the window has closed.
         EXPECT_EQ(job.Copied(), answer == MsgResult::Yes ? 0 : 3);
         EXPECT_EQ(w.isVisible(), answer == MsgResult::No);
         if (answer == MsgResult::Yes) {
-            EXPECT_EQ(dialogs->Requests().at(3).text, u"Save New Settings?"_s);
+            EXPECT_EQ(script->Requests().at(3).text, u"Save New Settings?"_s);
             continue;
         }
         EXPECT_TRUE(Find<QLabel>("lblStatus")->text().startsWith(u"Done in "_s));
         EXPECT_TRUE(Find<QWidget>("picMain")->isEnabled());
         EXPECT_FALSE(w.Busy());
         // The refused request is forgotten: a later close goes on at once.
-        dialogs->Queue(MsgResult::No);
+        script->Queue(MsgResult::No);
         w.close();
         EXPECT_FALSE(w.isVisible());
     }
