@@ -2,12 +2,13 @@
 
 #include "app/Preview.h"
 
-#include "support/CommandLine.h"
+#include "app/CommandLine.h"
 #include "support/ConsoleDialogAnswerer.h"
 #include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
+#include "ui/CommandLineHelp.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>

@@ -6,7 +6,6 @@
 #include "support/CRndNoRepeat.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
-#include "support/FileOperationObserver.h"
 #include "support/FileSystem.h"
 #include "support/Int32Array.h"
 #include "support/Numbers.h"
@@ -19,8 +18,6 @@
 #include <cmath>
 
 namespace {
-
-const QChar kNul(u'\0');
 
 // Loops over the lists count in 16 bits, which cannot step past 32,767.
 void CheckListLimit(qint32 count)
@@ -120,16 +117,13 @@ ShuffleOutcome ShuffleRun::Run()
 
         m_startSeconds = QDateTime::currentSecsSinceEpoch();
         m_rename = m_job.renameFiles == 1;
+        m_transfer.emplace(m_rename);
         CollectNewFiles();
         DrawOrders();
 
         const qint32 D = static_cast<qint32>(m_budgets.size());
         m_host.SetProgress(1, 2 * D + 1);
         CheckForCancel();
-        if (m_rename) {
-            m_oldNames.emplace();
-            m_newNames.emplace();
-        }
         for (Pass pass : {Pass::NewFiles, Pass::AnyFiles}) {
             for (qint16 d = 0; d < D; ++d)
                 DestinationStep(pass, d);
@@ -139,9 +133,7 @@ ShuffleOutcome ShuffleRun::Run()
         CheckForCancel();
         if (m_rename && !m_options.preview) {
             m_host.SetStatus(QStringLiteral("Renaming files..."));
-            m_oldNames->Append(QString(kNul));
-            m_newNames->Append(QString(kNul));
-            RenameCopiedFiles(m_oldNames->ToString(), m_newNames->ToString());
+            m_transfer->RenameAll();
         }
     } catch (const Cancelled&) {
         // A confirmed cancel goes straight to the finish sequence.
@@ -276,7 +268,7 @@ void ShuffleRun::DestinationStep(Pass pass, qint16 d)
     const QString number = QString::number(d + 1) + QStringLiteral("...");
 
     if (!m_options.preview)
-        OpenPlaylist(folder);
+        m_transfer->OpenPlaylist(folder);
     m_host.SetStatus((pass == Pass::NewFiles ? QStringLiteral("Determining new files ")
                                              : QStringLiteral("Determining dest files ")) +
                      number);
@@ -289,19 +281,16 @@ void ShuffleRun::DestinationStep(Pass pass, qint16 d)
         CheckForCancel();
         return;
     }
-    if (!m_rename && m_playlist) {
-        for (const ChosenFile& file : selection.chosen)
-            m_playlist->write(candidates[static_cast<std::size_t>(file.candidate)].path.toUtf8() +
-                              "\r\n");
-    }
+    m_transfer->ListInPlaylist(selection, candidates);
     if (!selection.chosen.empty()) {
         m_host.SetStatus((pass == Pass::NewFiles ? QStringLiteral("Copying new files ")
                                                  : QStringLiteral("Copying dest files ")) +
                          number);
-        CopyChosenFiles(folder, selection, candidates);
+        Stopwatch watch(m_timings ? &m_timings->copySeconds : nullptr);
+        m_transfer->Copy(folder, selection, candidates);
     }
     m_host.SetProgress(D * (static_cast<int>(pass) - 1) + d + 2, 2 * D + 1);
-    ClosePlaylist();
+    m_transfer->ClosePlaylist();
     CheckForCancel();
 }
 
@@ -350,70 +339,13 @@ void ShuffleRun::RecordPreview(Pass pass, qint16 d, const StepSelection& selecti
     m_previewBytes[self] = selection.used;
 }
 
-void ShuffleRun::CopyChosenFiles(const QString& folder, const StepSelection& selection,
-                                 const std::vector<Candidate>& candidates)
-{
-    Stopwatch watch(m_timings ? &m_timings->copySeconds : nullptr);
-    const QString folderSlash = AddTrailingSlash(folder);
-    QStringList sources;
-    QStringList targets;
-    for (const ChosenFile& file : selection.chosen) {
-        sources << candidates[static_cast<std::size_t>(file.candidate)].path;
-        // Each file under its name in this destination, which is its safe name on FAT.
-        targets << folderSlash + file.name;
-    }
-    const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
-    QElapsedTimer precise;
-    precise.start();
-    const FileOperationResult copied =
-        CopyFiles(sources, targets, NewFileOperationObserver().get());
-    m_transferSeconds = CheckedAdd(
-        m_transferSeconds, static_cast<qint32>(QDateTime::currentSecsSinceEpoch() - startSeconds));
-    m_transferMilliseconds += precise.elapsed();
-
-    // What did not arrive is neither counted as transferred nor renamed later.
-    qint32 missing = 0;
-    for (std::size_t i = 0; i < selection.chosen.size(); ++i) {
-        const ChosenFile& file = selection.chosen[i];
-        if (!copied.arrived.value(static_cast<qsizetype>(i))) {
-            missing += candidates[static_cast<std::size_t>(file.candidate)].size;
-        } else if (m_rename) {
-            m_oldNames->Append(folderSlash + file.name).Append(QString(kNul));
-            m_newNames->Append(folderSlash + file.newName).Append(QString(kNul));
-        }
-    }
-    m_transferBytes = CheckedAdd(m_transferBytes, selection.used - missing);
-}
-
-void ShuffleRun::OpenPlaylist(const QString& folder)
-{
-    ClosePlaylist();
-    // A new file that replaces the old one when it is complete: a stick's file system need not
-    // cut an existing file short when it is opened again.
-    auto file = std::make_unique<QSaveFile>(PlaylistPath(folder));
-    if (!file->open(QIODevice::WriteOnly))
-        RaiseError(ErrorNumber::PathFileAccess,
-                   file->fileName() + QStringLiteral(": ") + file->errorString());
-    file->write("#EXTM3U\r\n");
-    m_playlist = std::move(file);
-}
-
-void ShuffleRun::ClosePlaylist()
-{
-    if (!m_playlist)
-        return;
-    const std::unique_ptr<QSaveFile> file = std::move(m_playlist);
-    if (!file->commit())
-        RaiseError(ErrorNumber::PathFileAccess,
-                   file->fileName() + QStringLiteral(": ") + file->errorString());
-}
-
 void ShuffleRun::Finish()
 {
     // Each step on its own: a failure here skips that step only. The host and the dialogs
     // belong to the window, whose own failures must not keep the run from ending.
     try {
-        ClosePlaylist();
+        if (m_transfer)
+            m_transfer->ClosePlaylist();
     } catch (...) {
     }
     try {
@@ -427,16 +359,9 @@ void ShuffleRun::Finish()
     }
     try {
         const qint64 elapsed = QDateTime::currentSecsSinceEpoch() - m_startSeconds;
-        // Within one second the rate is taken over the copy time in milliseconds.
-        double rate = 0;
-        if (m_transferSeconds > 0)
-            rate = m_transferBytes / 1024.0 / m_transferSeconds;
-        else if (m_transferMilliseconds > 0)
-            rate =
-                m_transferBytes / 1024.0 / (static_cast<double>(m_transferMilliseconds) / 1000.0);
         m_finalStatus = QStringLiteral("Done in ") + QString::number(elapsed) +
                         QStringLiteral(" seconds (Transferred ") +
-                        QString::number(static_cast<qint64>(std::trunc(rate))) +
+                        QString::number(m_transfer ? m_transfer->Rate() : 0) +
                         QStringLiteral(" KB/s)");
         m_host.SetStatus(m_finalStatus);
     } catch (...) {

@@ -4,9 +4,8 @@
 #include "engine/DestinationNames.h"
 #include "engine/Selection.h"
 #include "engine/ShuffleHost.h"
-#include "support/CStringBuilder.h"
+#include "engine/Transfer.h"
 
-#include <QSaveFile>
 #include <QStringList>
 #include <memory>
 #include <optional>
@@ -102,10 +101,6 @@ private:
     StepSelection SelectFor(Pass pass, qint16 d);
     void RecordPreview(Pass pass, qint16 d, const StepSelection& selection,
                        const std::vector<Candidate>& candidates);
-    void CopyChosenFiles(const QString& folder, const StepSelection& selection,
-                         const std::vector<Candidate>& candidates);
-    void OpenPlaylist(const QString& folder);
-    void ClosePlaylist();
     void Finish();
 
     const ShuffleJob& m_job;
@@ -131,12 +126,7 @@ private:
     std::vector<Candidate> m_allCandidates;
     bool m_rename = false;
     qint64 m_startSeconds = 0;
-    qint32 m_transferSeconds = 0;
-    qint64 m_transferMilliseconds = 0;
-    qint32 m_transferBytes = 0;
-    std::optional<CStringBuilder> m_oldNames;
-    std::optional<CStringBuilder> m_newNames;
-    std::unique_ptr<QSaveFile> m_playlist;
+    std::optional<Transfer> m_transfer;
 
     QString m_finalStatus;
     ShuffleTimings* m_timings = nullptr;

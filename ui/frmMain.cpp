@@ -6,7 +6,6 @@
 #include "documents/RecentFiles.h"
 #include "engine/ArchiveBitHelper.h"
 #include "support/AppError.h"
-#include "support/CommandLine.h"
 #include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
@@ -15,9 +14,11 @@
 #include "support/Paths.h"
 #include "support/Text.h"
 #include "ui/AppInfo.h"
+#include "ui/CommandLineHelp.h"
 #include "ui/FileDialogs.h"
 #include "ui/InputBlocker.h"
 #include "ui/JobPanel.h"
+#include "ui/ProgressBox.h"
 #include "ui/QtDialogAnswerer.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
@@ -76,18 +77,8 @@ void frmMain::BuildStatusArea(QWidget* client)
     m_lblStatus->setIndent(Twips(60));
     m_lblStatus->setGeometry(TwipsRect(0, 4680, 5860, 285));
 
-    m_picProgressBar = new QFrame(client);
-    m_picProgressBar->setObjectName(QStringLiteral("picProgressBar"));
-    m_picProgressBar->setFrameStyle(QFrame::Box | QFrame::Plain);
-    m_picProgressBar->setLineWidth(1);
+    m_picProgressBar = new ProgressBox(client);
     m_picProgressBar->setGeometry(TwipsRect(4275, 4725, 1500, 195));
-    m_boxProgressBar = new QWidget(m_picProgressBar);
-    m_boxProgressBar->setObjectName(QStringLiteral("boxProgressBar"));
-    m_boxProgressBar->setAutoFillBackground(true);
-    QPalette barPalette = m_boxProgressBar->palette();
-    barPalette.setColor(QPalette::Window, barPalette.color(QPalette::Highlight));
-    m_boxProgressBar->setPalette(barPalette);
-    SetProgress(0, 0);
     m_picProgressBar->hide();
 }
 
@@ -251,13 +242,7 @@ void frmMain::ShowProgress(bool visible)
 
 void frmMain::SetProgress(qint32 value, qint32 maximum)
 {
-    const double remainder =
-        maximum == 0 ? 100.0 : 100.0 * (static_cast<double>(maximum) - value) / maximum;
-    const double left = remainder <= 100.0 ? -remainder : 0.0;
-    const QRect inner = m_picProgressBar->contentsRect();
-    const int x = inner.left() + static_cast<int>(std::lround(left / 100.0 * inner.width()));
-    m_boxProgressBar->setGeometry(x, inner.top(), inner.width(), inner.height());
-    m_picProgressBar->repaint();
+    m_picProgressBar->SetProgress(value, maximum);
 }
 
 void frmMain::ClearCancelRequest()

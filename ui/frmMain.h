@@ -11,7 +11,7 @@
 class CBinaryINI;
 class InputBlocker;
 class JobPanel;
-class QFrame;
+class ProgressBox;
 class QLabel;
 
 // The program's window: the job being edited, the Start button, the status line and the
@@ -82,8 +82,7 @@ private:
 
     JobPanel* m_picMain = nullptr;
     QLabel* m_lblStatus = nullptr;
-    QFrame* m_picProgressBar = nullptr;
-    QWidget* m_boxProgressBar = nullptr;
+    ProgressBox* m_picProgressBar = nullptr;
     MainMenu m_menu;
     InputBlocker* m_inputBlocker = nullptr;
 

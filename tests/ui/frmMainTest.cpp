@@ -369,5 +369,10 @@ TEST_F(MainWindowTest, BusyProgressAboutAndCommandLineHelp)
     EXPECT_EQ(lines.at(0), u"Pendrift"_s);
     EXPECT_EQ(lines.at(1), QStringLiteral("Version: " PENDRIFT_SHOWN_VERSION));
     EXPECT_FALSE(lines.at(2).isEmpty());
-    EXPECT_TRUE(dialogs->Requests().at(1).text.startsWith(u"Commandline arguments:"_s));
+    EXPECT_EQ(dialogs->Requests().at(1).text,
+              u"Commandline arguments:\r\n/a Start automatically\r\n"
+              u"/c Close automatically when finished\r\n"
+              u"/q Don't display the main window (implies /c)\r\n"
+              u"/f:<file> Settings file to load\r\n\r\n"
+              u"Example:\r\nui_tests /a /q /f:Default Settings"_s);
 }

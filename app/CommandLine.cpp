@@ -1,4 +1,4 @@
-#include "support/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include "support/AppError.h"
 #include "support/Dialogs.h"
@@ -89,24 +89,4 @@ QString ResolveDocumentPath(const QString& value)
     if (!name.contains(u'.'))
         name += QStringLiteral(".cfg");
     return AddTrailingSlash(GetDataFolder()) + name;
-}
-
-QString CommandLineHelpText()
-{
-    const QStringList lines = {
-        QStringLiteral("Commandline arguments:"),
-        QStringLiteral("/a Start automatically"),
-        QStringLiteral("/c Close automatically when finished"),
-        QStringLiteral("/q Don't display the main window (implies /c)"),
-        QStringLiteral("/f:<file> Settings file to load"),
-        QString(),
-        QStringLiteral("Example:"),
-        ExecutableName() + QStringLiteral(" /a /q /f:Default Settings"),
-    };
-    return lines.join(QStringLiteral("\r\n"));
-}
-
-void ShowCommandLineHelp()
-{
-    Dialogs::MsgBox(CommandLineHelpText(), MsgButtons::OK, MsgIcon::None, kProductTitle);
 }

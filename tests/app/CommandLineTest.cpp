@@ -1,4 +1,4 @@
-#include "support/CommandLine.h"
+#include "app/CommandLine.h"
 #include "support/AppError.h"
 #include "support/Paths.h"
 #include "tests/common/TestSupport.h"
@@ -75,7 +75,7 @@ TEST(CommandLine, DocumentPathResolution)
               QStringLiteral("/home/me/a b.cfg"));
 }
 
-TEST(CommandLine, DataFolderIsCreatedAndHelpText)
+TEST(CommandLine, DataFolderIsCreated)
 {
     TempFolder config;
     const QByteArray old = qgetenv("XDG_CONFIG_HOME");
@@ -84,21 +84,4 @@ TEST(CommandLine, DataFolderIsCreatedAndHelpText)
     InitDataFolder();
     EXPECT_TRUE(PathExists(config.path() + QStringLiteral("/deep/cfg/Orlenna/Pendrift"), true));
     qputenv("XDG_CONFIG_HOME", old);
-
-    ScriptedDialogs dialogs;
-    dialogs->Queue(MsgResult::OK);
-    ShowCommandLineHelp();
-    ASSERT_EQ(dialogs->Requests().size(), 1);
-    const DialogRequest& r = dialogs->Requests().at(0);
-    EXPECT_EQ(r.text, QStringLiteral("Commandline arguments:\r\n"
-                                     "/a Start automatically\r\n"
-                                     "/c Close automatically when finished\r\n"
-                                     "/q Don't display the main window (implies /c)\r\n"
-                                     "/f:<file> Settings file to load\r\n"
-                                     "\r\n"
-                                     "Example:\r\n"
-                                     "support_tests /a /q /f:Default Settings"));
-    EXPECT_EQ(r.icon, MsgIcon::None);
-    EXPECT_EQ(r.buttons, MsgButtons::OK);
-    EXPECT_EQ(r.caption, QStringLiteral("Pendrift"));
 }

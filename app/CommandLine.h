@@ -1,7 +1,5 @@
 #pragma once
 
-#include "support/ProductInfo.h"
-
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -42,6 +40,3 @@ void InitDataFolder();
 // The document a "/f" value names: quotes removed; a value without "/" is a name in the data
 // folder (".cfg" added when it has no "."); a value with "/" is used unchanged.
 QString ResolveDocumentPath(const QString& value);
-
-QString CommandLineHelpText();
-void ShowCommandLineHelp();

@@ -1,0 +1,26 @@
+#include "ui/CommandLineHelp.h"
+
+#include "support/Dialogs.h"
+#include "support/Paths.h"
+
+#include <QStringList>
+
+QString CommandLineHelpText()
+{
+    const QStringList lines = {
+        QStringLiteral("Commandline arguments:"),
+        QStringLiteral("/a Start automatically"),
+        QStringLiteral("/c Close automatically when finished"),
+        QStringLiteral("/q Don't display the main window (implies /c)"),
+        QStringLiteral("/f:<file> Settings file to load"),
+        QString(),
+        QStringLiteral("Example:"),
+        ExecutableName() + QStringLiteral(" /a /q /f:Default Settings"),
+    };
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+void ShowCommandLineHelp()
+{
+    Dialogs::MsgBox(CommandLineHelpText(), MsgButtons::OK, MsgIcon::None, kProductTitle);
+}
