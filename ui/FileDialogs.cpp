@@ -1,5 +1,6 @@
 #include "ui/FileDialogs.h"
 
+#include "support/AppError.h"
 #include "support/Dialogs.h"
 #include "support/Paths.h"
 #include "support/Text.h"
@@ -30,7 +31,7 @@ bool ShowFileDialog(QString& path, FileDialogMode mode, QWidget* owner, const QS
                                    : Dialogs::SaveFile(title, filterList, folder, extension);
         path = TrimAtNull(TrimSpaces(chosen));
         return !path.isEmpty();
-    } catch (...) {
+    } catch (const AppError&) {
         return false;
     }
 }
@@ -57,7 +58,7 @@ bool TestFolderWrite(const QString& folder)
                      (kApplicationTitle + QStringLiteral(" dir open successful\r\n")).toUtf8()) > 0;
         file.close();
         return QFile::remove(name) && ok;
-    } catch (...) {
+    } catch (const AppError&) {
         return false;
     }
 }
