@@ -1,6 +1,9 @@
 #include "ui/MessageBox.h"
 
+#include "ui/Twips.h"
+
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QKeyEvent>
 
 namespace {
@@ -48,6 +51,12 @@ MessageBox::MessageBox(const DialogRequest& request, QWidget* owner)
       m_buttons(request.buttons)
 {
     setDefaultButton(ToStandard(request.defaultButton));
+    // A short text ("Done!") would make the box narrower than its own caption in the title bar.
+    if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+        const int wide = fontMetrics().horizontalAdvance(request.caption) + Twips(2400);
+        grid->addItem(new QSpacerItem(wide, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
 
 MsgResult MessageBox::Answer() const

@@ -1,11 +1,11 @@
 #include "ui/QtDialogAnswerer.h"
 
 #include "support/Text.h"
+#include "ui/InputBox.h"
 #include "ui/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QPointer>
 #include <QStringList>
 
@@ -51,12 +51,8 @@ QString QtDialogAnswerer::Text(const DialogRequest& request)
     QWidget* owner = Owner();
     switch (request.kind) {
     case DialogRequest::Kind::Input: {
-        bool ok = false;
-        const QString prompt =
-            QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        const QString answer = QInputDialog::getText(owner, request.caption, prompt,
-                                                     QLineEdit::Normal, request.defaultText, &ok);
-        return ok ? answer : QString();
+        InputBox box(request, owner);
+        return box.exec() == QDialog::Accepted ? box.textValue() : QString();
     }
     case DialogRequest::Kind::OpenFile:
     case DialogRequest::Kind::SaveFile: {

@@ -1,5 +1,6 @@
 #include "ui/MessageBox.h"
 #include "tests/common/TestSupport.h"
+#include "ui/InputBox.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -30,4 +31,23 @@ TEST(MessageBox, EscapeAndCloseAnswerOnlyWhereTheSetCanCancel)
         EXPECT_FALSE(box.isVisible()) << static_cast<int>(buttons);
         EXPECT_EQ(box.Answer(), answer) << static_cast<int>(buttons);
     }
+}
+
+// A short message still leaves room for the caption, and a long prompt wraps in an input box
+// no wider than the main window.
+TEST(MessageBox, BoxesAreSizedForTheirCaptionAndPrompt)
+{
+    DialogRequest request;
+    request.caption = QStringLiteral("Pendrift");
+    request.text = QStringLiteral("Done!");
+    MessageBox done(request, nullptr);
+    done.show();
+    EXPECT_GT(done.width(), done.fontMetrics().horizontalAdvance(request.caption) + 100);
+
+    request.caption = QStringLiteral("Archive Bit Helper");
+    request.text = QString(300, u'x').replace(u'x', QStringLiteral("word "));
+    InputBox input(request, nullptr);
+    input.show();
+    EXPECT_LE(input.width(), 400);
+    EXPECT_GT(input.height(), 3 * input.fontMetrics().height());
 }
