@@ -3,6 +3,7 @@
 #include "ui/SortedList.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -129,6 +130,8 @@ TEST_F(MainWindowTest, SlipsLeaveLibraryAndDestinationsAlone)
                 .text,
             slip.message);
         EXPECT_EQ(tree(), before);
+        // The fields are read before a playlist is made: none was left beside the folder.
+        EXPECT_FALSE(QFileInfo::exists(job.root / u"dest.m3u"_s));
     }
 }
 
