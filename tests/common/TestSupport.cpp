@@ -2,6 +2,7 @@
 
 #include "support/AppError.h"
 #include "support/Dialogs.h"
+#include "support/Paths.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,7 +11,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
+#include <sys/xattr.h>
 
 ScriptedDialogs::ScriptedDialogs()
 {
@@ -106,6 +110,58 @@ FatStick::~FatStick()
             break;
         QThread::msleep(100);
     }
+}
+
+ScopedEnv::ScopedEnv(const char* name, const QString& value) : m_name(name)
+{
+    if (qEnvironmentVariableIsSet(name))
+        m_old = qgetenv(name);
+    qputenv(name, QFile::encodeName(value));
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_old)
+        qputenv(m_name, *m_old);
+    else
+        qunsetenv(m_name);
+}
+
+TempDataFolder::TempDataFolder()
+    : m_env("XDG_CONFIG_HOME", m_root.path()), m_savedSwitch(DataFolderSwitch())
+{
+    SetDataFolderSwitch(true);
+    MakeFolderPath(GetDataFolder());
+}
+
+TempDataFolder::~TempDataFolder()
+{
+    SetDataFolderSwitch(m_savedSwitch);
+}
+
+QString TempDataFolder::operator/(const QString& name) const
+{
+    return GetDataFolder() + u'/' + name;
+}
+
+void ExpectBox(const DialogRequest& request, const QString& text, MsgIcon icon, MsgButtons buttons)
+{
+    EXPECT_EQ(request.kind, DialogRequest::Kind::Message) << text.toStdString();
+    EXPECT_EQ(request.text, text);
+    EXPECT_EQ(request.icon, icon) << text.toStdString();
+    EXPECT_EQ(request.buttons, buttons) << text.toStdString();
+}
+
+QString NoUserXattrs(const QString& folder)
+{
+    const QByteArray probe = QFile::encodeName(folder + QStringLiteral("/.xattr-probe"));
+    QFile(QFile::decodeName(probe)).open(QIODevice::WriteOnly);
+    const int rc = ::setxattr(probe.constData(), "user.probe", "1", 1, 0);
+    const int err = errno;
+    QFile::remove(QFile::decodeName(probe));
+    return rc == 0 ? QString()
+                   : QStringLiteral("no user extended attributes here: ") +
+                         QString::fromLocal8Bit(std::strerror(err));
 }
 
 QByteArray ReadAll(const QString& path)

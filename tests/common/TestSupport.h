@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 // Installs a scripted answerer for the lifetime of the object; any request the test did not
 // queue an answer for fails the test. On destruction, answers left unused fail it too, and the
@@ -42,6 +43,49 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Sets an environment variable for the life of the object; the old value (or its absence)
+// comes back after.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const QString& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<QByteArray> m_old;
+};
+
+// A fresh configuration folder for the life of the object, with the data-folder switch on:
+// GetDataFolder() and the preferences file live inside it, and the folder exists.
+class TempDataFolder
+{
+public:
+    TempDataFolder();
+    ~TempDataFolder();
+    TempDataFolder(const TempDataFolder&) = delete;
+    TempDataFolder& operator=(const TempDataFolder&) = delete;
+
+    QString config() const { return m_root.path(); }
+    // A file in the data folder.
+    QString operator/(const QString& name) const;
+
+private:
+    TempFolder m_root;
+    ScopedEnv m_env;
+    bool m_savedSwitch;
+};
+
+// Checks a message box request: its text, icon and buttons.
+void ExpectBox(const DialogRequest& request, const QString& text, MsgIcon icon,
+               MsgButtons buttons = MsgButtons::OK);
+
+// Why extended attributes of the "user." kind cannot be set in the folder, or empty when they
+// can; tests of the archive mark skip with it.
+QString NoUserXattrs(const QString& folder);
 
 // A small FAT32 file system in an image file, mounted through FUSE (fusefat) while the object
 // lives. Where it cannot be had (no /dev/fuse, no mkfs.vfat or fusefat, mounting refused),

@@ -163,7 +163,7 @@ TEST(ArchiveBitHelper, NoAnswerNoLibrariesOrFailuresChangeNothing)
     }
 }
 
-TEST(ArchiveBitHelper, MoreThan32768FilesFailBeforeTheFirstChange)
+TEST(ArchiveBitHelperSlow, MoreThan32768FilesFailBeforeTheFirstChange)
 {
     TempFolder lib;
     for (int i = 0; i < 32768; ++i) {

@@ -223,7 +223,7 @@ TEST(ScanFolder, ErrorsKeepWhatWasAppended)
     EXPECT_EQ(ErrorOf([&] { Scan(lib, false, patterns.join(u',')); }), ErrorNumber::Overflow);
 }
 
-TEST(ScanFolder, AtMost32767SubfoldersInOneFolder)
+TEST(ScanFolderSlow, AtMost32767SubfoldersInOneFolder)
 {
     TempFolder dir;
     // Links to one folder count as subfolders and are much cheaper to make and remove.

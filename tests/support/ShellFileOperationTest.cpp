@@ -185,7 +185,7 @@ TEST(ShellFileOperation, CopyRemovesLeftoverTemporariesButNotOnesStillInUse)
 
 // Copies a large set in a child process and kills it at random moments: a real name must
 // never show anything but the whole source, and the next copy clears what the killed one left.
-TEST(ShellFileOperation, KilledCopyNeverLeavesAPartialFileUnderARealName)
+TEST(ShellFileOperationSlow, KilledCopyNeverLeavesAPartialFileUnderARealName)
 {
     TempFolder temp;
     QStringList sources;
