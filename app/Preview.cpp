@@ -2,32 +2,14 @@
 
 #include "documents/CBinaryINI.h"
 #include "documents/JobDocument.h"
+#include "engine/QuietHost.h"
 #include "engine/ShuffleRun.h"
 #include "support/ConsoleDialogAnswerer.h"
 #include "support/Dialogs.h"
-#include "support/Events.h"
 
 #include <cstdio>
 
 namespace {
-
-// A run's host with nothing to show: the preview prints its findings at the end.
-class PreviewHost : public ShuffleHost
-{
-public:
-    void SetStatus(const QString&) override {}
-    void ShowProgress(bool) override {}
-    void SetProgress(qint32, qint32) override {}
-    void SetWaitCursor(bool) override {}
-    void SetBusy(bool) override {}
-    void ClearCancelRequest() override {}
-    bool CheckCancel() override
-    {
-        DoEventsThrottled();
-        return false;
-    }
-    void ShowSeed(quint32) override {}
-};
 
 QString Report(const std::vector<PreviewDestination>& destinations, quint32 seed)
 {
@@ -82,7 +64,7 @@ int RunPreview(const QString& documentPath, std::optional<quint32> seed)
     CBinaryINI document;
     document.SetFile(documentPath);
     const ShuffleJob job = ReadJob(document);
-    PreviewHost host;
+    QuietHost host;
     ShuffleRun run(job, host, true, {seed, true});
     const ShuffleOutcome outcome = run.Run();
     if (outcome != ShuffleOutcome::Finished || !run.Seed())

@@ -1,10 +1,10 @@
 // A whole unattended run over a generated library of 30,000 small files into four
 // destinations, against `cp` of the same chosen files followed by `sync`.
 
+#include "engine/QuietHost.h"
 #include "engine/ShuffleRun.h"
 #include "support/ConsoleDialogAnswerer.h"
 #include "support/Dialogs.h"
-#include "support/Events.h"
 #include "support/FileSystem.h"
 
 #include <QCoreApplication>
@@ -20,23 +20,6 @@
 #include <vector>
 
 namespace {
-
-class BenchHost : public ShuffleHost
-{
-public:
-    void SetStatus(const QString&) override {}
-    void ShowProgress(bool) override {}
-    void SetProgress(qint32, qint32) override {}
-    void SetWaitCursor(bool) override {}
-    void SetBusy(bool) override {}
-    void ClearCancelRequest() override {}
-    void ShowSeed(quint32) override {}
-    bool CheckCancel() override
-    {
-        DoEventsThrottled();
-        return false;
-    }
-};
 
 double Seconds(const QElapsedTimer& timer)
 {
@@ -120,7 +103,7 @@ int main(int argc, char** argv)
         ShuffleTimings timings;
         QElapsedTimer timer;
         timer.start();
-        BenchHost host;
+        QuietHost host;
         ShuffleRun run(job, host, true);
         run.setTimings(&timings);
         const ShuffleOutcome outcome = run.Run();
