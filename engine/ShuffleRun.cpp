@@ -8,14 +8,12 @@
 #include "support/ErrorReport.h"
 #include "support/FileSystem.h"
 #include "support/Int32Array.h"
-#include "support/Numbers.h"
 #include "support/Paths.h"
 #include "support/ShellFileOperation.h"
 #include "support/Text.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <cmath>
 
 namespace {
 
