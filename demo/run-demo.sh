@@ -9,7 +9,7 @@ echo "Running: pendrift /q /a /f:$document"
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$demo/config" \
     "$build/app/pendrift" /q /a "/f:$document" >"$demo/run.log" || status=$?
-grep '^Done in' "$demo/run.log" || { echo "the run printed no \"Done in\" line:"; cat "$demo/run.log"; }
+grep -E '^(seed:|Done in)' "$demo/run.log" || { echo "the run printed no \"Done in\" line:"; cat "$demo/run.log"; }
 for dest in "$demo/player/Music" "$demo/stick/Car"; do
     count=$(find "$dest" -type f | wc -l)
     bytes=$(find "$dest" -type f -printf '%s\n' | awk '{s+=$1} END {print s+0}')
