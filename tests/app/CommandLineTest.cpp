@@ -61,9 +61,9 @@ TEST(CommandLine, RepeatedSwitchIsError457)
         EXPECT_EQ(ErrorOf([&] { ParseCommandLine(args); }), ErrorNumber::DuplicateKey);
 }
 
-TEST(CommandLine, DocumentPathResolution)
+TEST(CommandLine, DocumentPathResolutionAndTheDataFolder)
 {
-    SetDataFolderSwitch(true);
+    TempDataFolder folder;
     const QString data = GetDataFolder() + u'/';
     EXPECT_EQ(ResolveDocumentPath(QStringLiteral("Mix")), data + QStringLiteral("Mix.cfg"));
     EXPECT_EQ(ResolveDocumentPath(QStringLiteral("Mix.old")), data + QStringLiteral("Mix.old"));
@@ -73,15 +73,9 @@ TEST(CommandLine, DocumentPathResolution)
     EXPECT_EQ(ResolveDocumentPath(QStringLiteral("/home/me/Mix")), QStringLiteral("/home/me/Mix"));
     EXPECT_EQ(ResolveDocumentPath(QStringLiteral("\"/home/me/a b.cfg\"")),
               QStringLiteral("/home/me/a b.cfg"));
-}
 
-TEST(CommandLine, DataFolderIsCreated)
-{
-    TempFolder config;
-    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path() + QStringLiteral("/deep/cfg")));
-    SetDataFolderSwitch(true);
+    // The data folder is made, parents and all.
+    const ScopedEnv deeper("XDG_CONFIG_HOME", folder.config() + QStringLiteral("/deep/cfg"));
     InitDataFolder();
-    EXPECT_TRUE(PathExists(config.path() + QStringLiteral("/deep/cfg/Orlenna/Pendrift"), true));
-    qputenv("XDG_CONFIG_HOME", old);
+    EXPECT_TRUE(PathExists(folder.config() + QStringLiteral("/deep/cfg/Orlenna/Pendrift"), true));
 }
