@@ -111,6 +111,7 @@ TEST(Program, HelpSwitchesStopsAndMissingDocuments)
          "associated with an element of this collection\n-> OK\n"_s},
         {{u"/q"_s, u"/a"_s, u"/f:Nothing"_s}, {}, u"Pendrift: File not found!\n-> OK\n"_s},
         {{u"/q"_s, u"/a"_s, f}, u"/,1,0"_s, u"ROOT path."_s},
+        {{u"/p"_s, u"/s:7"_s, f}, u"/,1,0"_s, u"ROOT path."_s},
         {{u"/c"_s, u"/f:"_s + foreign}, {}, u"(Error 321) Invalid file format"_s},
         {{u"/q"_s, u"/a"_s, f}, job.Destination() + u",4096,0"_s, u"(Error 6) Overflow"_s, true},
     };

@@ -3,6 +3,7 @@
 #include "support/AppError.h"
 #include "support/Paths.h"
 #include "tests/ui/MainWindowFixture.h"
+#include "ui/FileDialogs.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -124,25 +125,6 @@ TEST_F(MainWindowTest, EnterPressesStartAndABusyWindowOnlyStopsTakingInput)
     EXPECT_TRUE(menusOn());
 }
 
-TEST_F(MainWindowTest, LoadFillsSortedListsAndLocksTheDocument)
-{
-    const QString path = WriteDocument(data / u"Mix.cfg"_s, u"/b/x<+>|/A/rock||/c"_s, "*.ogg", "1");
-    frmMain& w = Open();
-    w.LoadSettings(path);
-    EXPECT_EQ(w.windowTitle(), u"Mix - Pendrift"_s);
-    EXPECT_EQ(Find<SortedList>("lstLibrary")->Items(),
-              (QStringList{QString(), u"/A/rock"_s, u"/b/x<+>"_s, u"/c"_s}));
-    EXPECT_EQ(Find<QLineEdit>("txtFiletypes")->text(), u"*.ogg"_s);
-    EXPECT_TRUE(Find<QCheckBox>("chkRenameFiles")->isChecked());
-    EXPECT_FALSE(w.IsModified());
-    EXPECT_EQ(Menu("mnuFile_21")->text(), u"&1 ..."_s + path.right(30));
-    // The document stays locked: a second store cannot have it.
-    CBinaryINI other;
-    EXPECT_THROW(other.SetFile(path), AppError);
-    Find<QLineEdit>("txtFiletypes")->setText(u"*.mp3"_s);
-    EXPECT_TRUE(w.IsModified());
-}
-
 TEST_F(MainWindowTest, SaveAsSaveAndTheSaveChangesQuestion)
 {
     frmMain& w = Open();
@@ -198,17 +180,27 @@ TEST_F(MainWindowTest, SaveAsSaveAndTheSaveChangesQuestion)
     }
 }
 
-TEST_F(MainWindowTest, OpenFailuresLeaveTheWindowAsItWas)
+TEST_F(MainWindowTest, LoadKeepsTheDocumentLockedAndFailedOpensChangeNothing)
 {
+    const QString good =
+        WriteDocument(data / u"Good.cfg"_s, u"/b/x<+>|/A/rock||/c"_s, "*.ogg", "1");
     const QString held = WriteDocument(data / u"Held.cfg"_s, u"/h"_s);
-    const QString good = WriteDocument(data / u"Good.cfg"_s, u"/g"_s);
     const TempFolder elsewhere;
     const QString foreign = elsewhere.Write(u"notes.cfg"_s, "just some text, long enough");
     frmMain& w = Open();
     w.LoadSettings(good);
+    EXPECT_EQ(w.windowTitle(), u"Good - Pendrift"_s);
+    EXPECT_EQ(Find<SortedList>("lstLibrary")->Items(),
+              (QStringList{QString(), u"/A/rock"_s, u"/b/x<+>"_s, u"/c"_s}));
+    EXPECT_EQ(Find<QLineEdit>("txtFiletypes")->text(), u"*.ogg"_s);
+    EXPECT_TRUE(Find<QCheckBox>("chkRenameFiles")->isChecked());
+    EXPECT_FALSE(w.IsModified());
     CBinaryINI holder;
+    EXPECT_THROW(holder.SetFile(good), AppError);
+
+    // Held elsewhere, not a settings document, the current document again (its own lock), or
+    // cancelled: the window keeps what it has.
     holder.SetFile(held);
-    // The current document again fails at its own lock; a cancelled open changes nothing.
     const QString denied = kError + u"(Error 70) Permission denied"_s;
     for (const auto& [path, error] : {std::pair{held, denied},
                                       {foreign, kError + u"(Error 321) Invalid file format"_s},
@@ -222,7 +214,10 @@ TEST_F(MainWindowTest, OpenFailuresLeaveTheWindowAsItWas)
         EXPECT_EQ(w.CurrentDocument()->File(), good);
     }
     EXPECT_EQ(dialogs->Requests().at(0).filter, u"cfg,*.cfg"_s);
-    EXPECT_EQ(Find<SortedList>("lstLibrary")->Items(), QStringList{u"/g"_s});
+    EXPECT_EQ(dialogs->Requests().at(0).defaultExtension, u"cfg"_s);
+    EXPECT_EQ(Find<SortedList>("lstLibrary")->count(), 4);
+    Find<QLineEdit>("txtFiletypes")->setText(u"*.mp3"_s);
+    EXPECT_TRUE(w.IsModified());
 }
 
 TEST_F(MainWindowTest, RecentFilesMenuFollowsTheLoads)
@@ -417,14 +412,19 @@ TEST_F(MainWindowTest, SlipsLeaveLibraryAndDestinationsAlone)
     const QString library = job.root / u"lib"_s;
     job.root.Write(u"dest/kept.mp3"_s, "kept");
     const auto before = TreeOf(job.root.path());
-    for (const auto& [source, destination, message] :
-         {std::tuple{library, library + u",1,100"_s,
-                     u"Cannot and will not continue! A destination folder is, contains or lies "
-                     u"inside a library folder."_s},
-          {job.root / u"unplugged"_s, job.destination + u",1,100"_s,
-           u"Nothing to do. No files were found!"_s},
-          {library, job.destination + u",4096,100"_s,
-           u"An error occurred while doing stuff.\r\n(Error 6) Overflow"_s}}) {
+    const struct
+    {
+        QString source, destination, message;
+    } slips[] = {
+        {library, library + u",1,100"_s,
+         u"Cannot and will not continue! A destination folder is, contains or lies inside a "
+         u"library folder."_s},
+        {job.root / u"unplugged"_s, job.destination + u",1,100"_s,
+         u"Nothing to do. No files were found!"_s},
+        {library, job.destination + u",4096,100"_s,
+         u"An error occurred while doing stuff.\r\n(Error 6) Overflow"_s},
+    };
+    for (const auto& [source, destination, message] : slips) {
         Find<SortedList>("lstLibrary")->clear();
         Find<SortedList>("lstLibrary")->AddItem(source);
         Find<SortedList>("lstDestination")->clear();
@@ -440,4 +440,13 @@ TEST_F(MainWindowTest, SlipsLeaveLibraryAndDestinationsAlone)
                   error ? MsgIcon::Critical : MsgIcon::Exclamation);
         EXPECT_EQ(TreeOf(job.root.path()), before);
     }
+}
+
+// A folder counts as writable when a file can be made, written and removed there.
+TEST(FileDialogs, TestFolderWriteLeavesNothingBehind)
+{
+    const TempFolder folder;
+    EXPECT_TRUE(TestFolderWrite(folder.path()));
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    EXPECT_FALSE(TestFolderWrite(folder / u"missing"_s));
 }
