@@ -11,34 +11,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Shown
-{
-    QString title;
-    QStringList libraries;
-    bool operator==(const Shown&) const = default;
-};
-
 // Starts the program in-process as with a display. While the window is open Main stays in the
-// event loop, so the window is read from inside it and then closed, which ends the loop; a
-// window that never comes up leaves `shown` empty.
-Shown StartWithDisplay(const QStringList& arguments, int& status)
+// event loop, so the window is read from inside it ("title|library|...") and then closed, which
+// ends the loop; a window that never comes up leaves the answer empty.
+QString StartWithDisplay(const QStringList& arguments, int& status)
 {
     SetConsoleMode(false);
-    Shown shown;
-    QTimer look;
-    look.setSingleShot(true);
-    QObject::connect(&look, &QTimer::timeout, [&shown] {
+    QString shown;
+    const QObject scope; // takes the timers along when Main returns without waiting
+    QTimer::singleShot(0, &scope, [&shown] {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* window = qobject_cast<frmMain*>(widget); window && window->isVisible()) {
-                shown = {window->windowTitle(), window->CurrentJob().libraries};
+                shown = (QStringList{window->windowTitle()} + window->CurrentJob().libraries)
+                            .join(u'|');
                 window->close();
             }
     });
-    look.start(0);
     // A window that stays open after the close would keep Main waiting.
-    QTimer stuck;
-    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    stuck.start(10000);
+    QTimer::singleShot(10000, &scope, [] { QCoreApplication::exit(99); });
     status = Main(arguments);
     return shown;
 }
@@ -61,18 +51,16 @@ TEST(Main, WindowStartsShowTheWindowAndLeaveItOpen)
     QFile::copy(elsewhere / u"My Mix.cfg"_s, data / u"Car.cfg"_s);
 
     const QString folder = elsewhere / u"My"_s;
-    const Shown blank{u"New Settings - Pendrift"_s, {}};
-    const Shown mix{u"My Mix - Pendrift"_s, {u"/music"_s}};
+    const QString blank = u"New Settings - Pendrift"_s, mix = u"My Mix - Pendrift|/music"_s;
     const struct
     {
         QStringList arguments;
-        Shown shown;
-        QString box;
+        QString shown, box;
     } cases[] = {
         {{}, blank, {}},
         {{folder, u"Mix.cfg"_s}, mix, {}},
         {{u"/f:"_s + folder, u"Mix.cfg"_s}, mix, {}},
-        {{u"/f:Car"_s}, {u"Car - Pendrift"_s, {u"/music"_s}}, {}},
+        {{u"/f:Car"_s}, u"Car - Pendrift|/music"_s, {}},
         {{u"/a"_s}, blank, {}}, // would ask for valid folders if it ran
         {{folder}, blank, u"An error ocurred while initializing.\r\n(Error 53) File not found"_s},
         {{u"/f:Nothing"_s}, blank, u"File not found!"_s},
