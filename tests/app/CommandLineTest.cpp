@@ -3,85 +3,58 @@
 #include "support/Paths.h"
 #include "tests/common/TestSupport.h"
 
-namespace {
+using namespace Qt::StringLiterals;
 
-QStringList Args(std::initializer_list<const char*> words)
-{
-    QStringList list;
-    for (const char* w : words)
-        list << QString::fromUtf8(w);
-    return list;
-}
-
-} // namespace
-
+// Each argument vector ("|" between the arguments) with the switches it makes, "name=value"
+// in any letter case, or "457" when a switch is repeated.
 TEST(CommandLine, SwitchesAndValues)
 {
-    SwitchTable t = ParseCommandLine(Args({"/a", "/q", "/f:Default", "Settings"}));
-    EXPECT_EQ(t.Count(), 3);
-    EXPECT_TRUE(HasSwitch(t, QStringLiteral("A")));
-    EXPECT_EQ(t.Value(QStringLiteral("a")), QString());
-    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Default Settings"));
-
-    t = ParseCommandLine(Args({"/F:Mix"}));
-    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Mix"));
-
-    // A full path after the colon stays one value, colons and all.
-    t = ParseCommandLine(Args({"/q", "/f:/home/me/My Mix:2.cfg", "/a"}));
-    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("/home/me/My Mix:2.cfg"));
-    EXPECT_TRUE(HasSwitch(t, QStringLiteral("a")));
-
-    // "/f" with its value as the next word; a bare path before the first switch is ignored.
-    t = ParseCommandLine(Args({"/home/me/x.cfg", "/f", "Mix"}));
-    EXPECT_EQ(t.Count(), 1);
-    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Mix"));
-
-    // Values and names are trimmed; "/?" is a switch.
-    t = ParseCommandLine(Args({"/f: Mix ", "/?"}));
-    EXPECT_EQ(t.Value(QStringLiteral("f")), QStringLiteral("Mix"));
-    EXPECT_TRUE(HasSwitch(t, QStringLiteral("?")));
-    EXPECT_FALSE(HasSwitch(t, QStringLiteral("c")));
+    const std::pair<QString, QString> cases[] = {
+        {u"/a|/q|/f:Default|Settings"_s, u"A=|q=|f=Default Settings"_s},
+        {u"/F:Mix"_s, u"f=Mix"_s},
+        // A full path after the colon stays one value, colons and all.
+        {u"/q|/f:/home/me/My Mix:2.cfg|/a"_s, u"q=|f=/home/me/My Mix:2.cfg|a="_s},
+        // The value as the next word; a bare path before the first switch is ignored.
+        {u"/home/me/x.cfg|/f|Mix"_s, u"f=Mix"_s},
+        {u"/f: Mix |/?"_s, u"f=Mix|?="_s},
+        // A "/" before the colon makes a path, even with a colon later on.
+        {u"/home/me/Mix.cfg"_s, QString()},
+        {u"\"/home/me/My|Mix.cfg\""_s, QString()},
+        {u"/media/x:y"_s, QString()},
+        {QString(), QString()},
+        {u"/a|/a|/f:Mix"_s, u"457"_s},
+        {u"/a|/A"_s, u"457"_s},
+        {u"/f:x|/F:y"_s, u"457"_s},
+    };
+    for (const auto& [line, expected] : cases) {
+        SwitchTable table;
+        const int error = ErrorOf([&] { table = ParseCommandLine(line.split(u'|')); });
+        if (expected == u"457") {
+            EXPECT_EQ(error, ErrorNumber::DuplicateKey) << line.toStdString();
+            continue;
+        }
+        const QStringList items = expected.split(u'|', Qt::SkipEmptyParts);
+        EXPECT_EQ(table.Count(), items.size()) << line.toStdString();
+        for (const QString& item : items)
+            EXPECT_EQ(table.Value(item.section(u'=', 0, 0)), item.section(u'=', 1))
+                << line.toStdString();
+    }
+    EXPECT_FALSE(HasSwitch(ParseCommandLine({u"/a"_s}), u"c"_s));
+    EXPECT_EQ(ArgumentText({u"\"/home/me/My"_s, u"Mix.cfg\""_s}), u"\"/home/me/My Mix.cfg\""_s);
 }
 
-TEST(CommandLine, BarePathsAreNotSwitches)
+TEST(CommandLine, DocumentPathResolutionAndTheDataFolder)
 {
-    EXPECT_TRUE(ParseCommandLine(Args({"/home/me/Mix.cfg"})).IsEmpty());
-    EXPECT_TRUE(ParseCommandLine(Args({"\"/home/me/My", "Mix.cfg\""})).IsEmpty());
-    EXPECT_TRUE(ParseCommandLine({}).IsEmpty());
-    EXPECT_EQ(ArgumentText(Args({"\"/home/me/My", "Mix.cfg\""})),
-              QStringLiteral("\"/home/me/My Mix.cfg\""));
-    // A "/" before the colon makes it a path, even with a colon later on.
-    EXPECT_TRUE(ParseCommandLine(Args({"/media/x:y"})).IsEmpty());
-}
-
-TEST(CommandLine, RepeatedSwitchIsError457)
-{
-    for (const auto& args :
-         {Args({"/a", "/a", "/f:Mix"}), Args({"/a", "/A"}), Args({"/f:x", "/F:y"})})
-        EXPECT_EQ(ErrorOf([&] { ParseCommandLine(args); }), ErrorNumber::DuplicateKey);
-}
-
-TEST(CommandLine, DocumentPathResolution)
-{
-    SetDataFolderSwitch(true);
+    TempDataFolder folder;
     const QString data = GetDataFolder() + u'/';
-    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("Mix")), data + QStringLiteral("Mix.cfg"));
-    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("Mix.old")), data + QStringLiteral("Mix.old"));
-    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("\"My \"Mix\"")),
-              data + QStringLiteral("My Mix.cfg"));
-    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("../Mix.cfg")), QStringLiteral("../Mix.cfg"));
-    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("/home/me/Mix")), QStringLiteral("/home/me/Mix"));
-    EXPECT_EQ(ResolveDocumentPath(QStringLiteral("\"/home/me/a b.cfg\"")),
-              QStringLiteral("/home/me/a b.cfg"));
-}
+    EXPECT_EQ(ResolveDocumentPath(u"Mix"_s), data + u"Mix.cfg"_s);
+    EXPECT_EQ(ResolveDocumentPath(u"Mix.old"_s), data + u"Mix.old"_s);
+    EXPECT_EQ(ResolveDocumentPath(u"\"My \"Mix\""_s), data + u"My Mix.cfg"_s);
+    EXPECT_EQ(ResolveDocumentPath(u"../Mix.cfg"_s), u"../Mix.cfg"_s);
+    EXPECT_EQ(ResolveDocumentPath(u"\"/home/me/a b\""_s), u"/home/me/a b"_s);
 
-TEST(CommandLine, DataFolderIsCreated)
-{
-    TempFolder config;
-    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path() + QStringLiteral("/deep/cfg")));
-    SetDataFolderSwitch(true);
+    // The data folder is made, parents and all.
+    const ScopedEnv deeper("XDG_CONFIG_HOME", folder.config() + u"/deep/cfg"_s);
     InitDataFolder();
-    EXPECT_TRUE(PathExists(config.path() + QStringLiteral("/deep/cfg/Orlenna/Pendrift"), true));
-    qputenv("XDG_CONFIG_HOME", old);
+    EXPECT_TRUE(PathExists(folder.config() + u"/deep/cfg/Orlenna/Pendrift"_s, true));
 }

@@ -37,89 +37,100 @@ Outcome RunProgram(const QStringList& arguments, const QString& configHome,
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
-// A job with a small library and one destination, stored as a settings document.
-class Job
+// Stores a settings document (making its folder) and lets go of it.
+QString WriteJob(const QString& path, const QString& library, const QString& destination,
+                 int rename = 0, const QString& filetypes = u"*.mp3"_s)
 {
-public:
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    CBinaryINI document;
+    document.SetFile(path);
+    for (const auto& [key, value] : {std::pair{u"Library"_s, library},
+                                     {u"Filetypes"_s, filetypes},
+                                     {u"Destination"_s, destination},
+                                     {u"RenameFiles"_s, QString::number(rename)}})
+        document.WriteValue(key, value, u"settings"_s);
+    document.Commit();
+    return path;
+}
+
+// A small library of four files and an empty destination beside it.
+struct Job
+{
+    TempFolder root;
     Job()
     {
         for (int i = 0; i < 4; ++i)
-            m_root.Write(u"lib/t%1.mp3"_s.arg(i), QByteArray(2000 + i, 'm'));
-        m_root.MakeFolder(u"dest"_s);
+            root.Write(u"lib/t%1.mp3"_s.arg(i), QByteArray(2000 + i, 'm'));
+        root.MakeFolder(u"dest"_s);
     }
     QString Write(const QString& path, const QString& destination = {}, int rename = 0) const
     {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        CBinaryINI document;
-        document.SetFile(path);
-        const QString section = u"settings"_s;
-        document.WriteValue(u"Library"_s, m_root / u"lib"_s, section);
-        document.WriteValue(u"Destination"_s,
-                            destination.isNull() ? Destination() + u",1,0"_s : destination,
-                            section);
-        document.WriteValue(u"RenameFiles"_s, QString::number(rename), section);
-        document.Commit();
-        return path;
+        return WriteJob(path, root / u"lib"_s,
+                        destination.isNull() ? Destination() + u",1,0"_s : destination, rename);
     }
-    QString Root() const { return m_root.path(); }
-    QString Destination() const { return m_root / u"dest"_s; }
-    QString Config() const { return m_root / u"config"_s; }
+    QString Destination() const { return root / u"dest"_s; }
+    QString Config() const { return root / u"config"_s; }
     QString DataFolder() const { return Config() + u"/Orlenna/Pendrift"_s; }
-    int Copied() const { return QDir(Destination()).entryList(QDir::Files).size(); }
-
-private:
-    TempFolder m_root;
+    qsizetype Copied() const { return QDir(Destination()).entryList(QDir::Files).size(); }
 };
 
 } // namespace
 
-// The runs whose outcome is a status and a piece of the error output.
-TEST(Program, HelpSwitchesStopsAndMissingDocuments)
+// The runs whose outcome is an exit status and what they write: help, a load without a run,
+// a repeated switch, a missing document, a destination at the root of a volume (validation
+// stop, also in a seeded preview), a file that is not a settings document, an error in the
+// middle of a run, and the command lines that need a window.
+TEST(Program, ExitStatusesAndMessages)
 {
     Job job;
     TempFolder elsewhere;
     const QString path = job.Write(elsewhere / u"Job.cfg"_s);
     const QString f = u"/f:"_s + path;
-
-    // "/?" ends at once, quietly, after making the data folder.
-    Outcome o = RunProgram({u"/a"_s, u"/?"_s, u"/f:Mix"_s}, job.Config());
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.out + o.err, QString());
-    EXPECT_TRUE(QDir(job.DataFolder()).exists());
-
-    // "/f" with a path, without "/a": loaded and closed, nothing copied.
-    o = RunProgram({u"/q"_s, f}, job.Config());
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(job.Copied(), 0);
-    EXPECT_TRUE(ReadAll(job.DataFolder() + u"/pendrift.ini"_s).contains(QFile::encodeName(path)));
-
-    // Repeated switch; missing document; a destination at the root of a volume (validation
-    // stop); a file that is not a settings document; an error in the middle of a run.
     const QString foreign = elsewhere.Write(u"notes.cfg"_s, "plain text notes here");
-    struct Case
+    const QStringList window = {u"pendrift: the window needs a display"_s,
+                                u"\n/f:<file> Settings file to load\n"_s};
+    const struct
     {
         QStringList args;
-        QString destination, error;
+        QString destination;
+        int status;
+        QStringList errors;
         bool done = false;
-    };
-    const Case cases[] = {
+    } cases[] = {
+        {{u"/a"_s, u"/?"_s, u"/f:Mix"_s}, {}, 0, {}},
+        {{u"/q"_s, f}, {}, 0, {}},
         {{u"/a"_s, u"/A"_s, u"/f:Mix"_s},
          {},
-         u"Pendrift: An error ocurred while initializing.\n(Error 457) This key is already "
-         "associated with an element of this collection\n-> OK\n"_s},
-        {{u"/q"_s, u"/a"_s, u"/f:Nothing"_s}, {}, u"Pendrift: File not found!\n-> OK\n"_s},
-        {{u"/q"_s, u"/a"_s, f}, u"/,1,0"_s, u"ROOT path."_s},
-        {{u"/c"_s, u"/f:"_s + foreign}, {}, u"(Error 321) Invalid file format"_s},
-        {{u"/q"_s, u"/a"_s, f}, job.Destination() + u",4096,0"_s, u"(Error 6) Overflow"_s, true},
+         1,
+         {u"Pendrift: An error ocurred while initializing.\n(Error 457) This key is already "
+          "associated with an element of this collection\n-> OK\n"_s}},
+        {{u"/q"_s, u"/a"_s, u"/f:Nothing"_s}, {}, 1, {u"Pendrift: File not found!\n-> OK\n"_s}},
+        {{u"/q"_s, u"/a"_s, f}, u"/,1,0"_s, 1, {u"ROOT path."_s}},
+        {{u"/p"_s, u"/s:7"_s, f}, u"/,1,0"_s, 1, {u"ROOT path."_s}},
+        {{u"/c"_s, u"/f:"_s + foreign}, {}, 1, {u"(Error 321) Invalid file format"_s}},
+        {{u"/q"_s, u"/a"_s, f},
+         job.Destination() + u",4096,0"_s,
+         1,
+         {u"(Error 6) Overflow"_s},
+         true},
+        {{}, {}, 2, window},
+        {{u"/a"_s}, {}, 2, window},
+        {{u"/a"_s, u"/f:Mix"_s}, {}, 2, window},
+        {{u"/home/me/Mix.cfg"_s}, {}, 2, window},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         if (!c.destination.isEmpty())
             job.Write(path, c.destination);
-        o = RunProgram(c.args, job.Config());
-        EXPECT_EQ(o.status, 1) << c.args.join(u' ').toStdString();
-        EXPECT_TRUE(o.err.contains(c.error)) << o.err.toStdString();
+        const Outcome o = RunProgram(c.args, job.Config());
+        EXPECT_EQ(o.status, c.status) << c.args.join(u' ').toStdString();
+        for (const QString& error : c.errors)
+            EXPECT_TRUE(o.err.contains(error)) << o.err.toStdString();
+        EXPECT_TRUE(!c.errors.isEmpty() || o.err.isEmpty()) << o.err.toStdString();
         EXPECT_EQ(o.out.contains(u"Done in"_s), c.done) << o.out.toStdString();
     }
+    // The data folder was made; the load without "/a" was recorded; no run copied anything.
+    EXPECT_TRUE(ReadAll(job.DataFolder() + u"/pendrift.ini"_s).contains(QFile::encodeName(path)));
+    EXPECT_EQ(job.Copied(), 0);
 }
 
 TEST(Program, UnattendedRunOfANameInTheDataFolder)
@@ -129,10 +140,8 @@ TEST(Program, UnattendedRunOfANameInTheDataFolder)
     const Outcome o = RunProgram({u"/q"_s, u"/a"_s, u"/f:My"_s, u"Mix"_s}, job.Config());
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_EQ(job.Copied(), 4);
-    const QStringList lines = o.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines.first(), u"Initializing..."_s);
-    EXPECT_TRUE(lines.last().startsWith(u"Done in "_s)) << o.out.toStdString();
+    EXPECT_TRUE(o.out.startsWith(u"Initializing...\n"_s)) << o.out.toStdString();
+    EXPECT_TRUE(o.out.section(u'\n', -2).startsWith(u"Done in "_s)) << o.out.toStdString();
     // Nothing was asked: destinations are emptied without a question, no "Done!" box.
     EXPECT_EQ(o.err, QString());
     // A window nobody saw does not store a place for the desktop's window.
@@ -149,31 +158,18 @@ TEST(Program, UnattendedRunOfANameInTheDataFolder)
     EXPECT_TRUE(ReadAll(job.DataFolder() + u"/mixer.ini"_s).contains("RecentCfgs1="));
 }
 
-TEST(Program, CommandLinesThatNeedAWindow)
-{
-    Job job;
-    for (const QStringList& args :
-         {QStringList{}, QStringList{u"/a"_s}, QStringList{u"/a"_s, u"/f:Mix"_s},
-          QStringList{u"/home/me/Mix.cfg"_s}}) {
-        const Outcome o = RunProgram(args, job.Config());
-        EXPECT_EQ(o.status, 2) << args.join(u' ').toStdString();
-        EXPECT_TRUE(o.err.startsWith(u"pendrift: the window needs a display"_s));
-        EXPECT_TRUE(o.err.contains(u"/f:<file> Settings file to load\n"_s));
-    }
-}
-
 // "/p" shows what "/a" would do and changes nothing; "/s" with the seed it showed repeats it.
 TEST(Program, PreviewThenTheRunWithItsSeed)
 {
     Job job;
-    const QString second = job.Root() + u"/dest2"_s;
+    const QString second = job.root / u"dest2"_s;
     job.Write(job.DataFolder() + u"/Mix.cfg"_s, job.Destination() + u",1,0|"_s + second + u",1,0"_s,
               1);
-    QFile(job.Destination() + u"/stale.mp3"_s).open(QIODevice::WriteOnly);
-    const auto before = TreeOf(job.Root());
+    job.root.Write(u"dest/stale.mp3"_s, {});
+    const auto before = TreeOf(job.root.path());
     const Outcome preview = RunProgram({u"/p"_s, u"/f:Mix"_s}, job.Config());
     EXPECT_EQ(preview.status, 0) << preview.err.toStdString();
-    EXPECT_EQ(TreeOf(job.Root()), before);
+    EXPECT_EQ(TreeOf(job.root.path()), before);
 
     // Each destination's files as the preview names them, and the seed.
     QMap<QString, QStringList> shown;
@@ -194,13 +190,12 @@ TEST(Program, PreviewThenTheRunWithItsSeed)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(u"\nseed: "_s + seed + u"\nDone in "_s)) << run.out.toStdString();
     for (auto it = shown.begin(); it != shown.end(); ++it) {
-        QStringList names = it.value();
-        names.sort();
-        EXPECT_EQ(QDir(it.key()).entryList(QDir::Files), names) << it.key().toStdString();
+        it.value().sort();
+        EXPECT_EQ(QDir(it.key()).entryList(QDir::Files), it.value()) << it.key().toStdString();
     }
 
     // A seed that is not a whole number from 0 to 4,294,967,295 stops everything at once.
-    const auto after = TreeOf(job.Root());
+    const auto after = TreeOf(job.root.path());
     for (const QString& bad : {u"abc"_s, u"-1"_s, u"4294967296"_s, u"1.5"_s, QString()}) {
         const Outcome o = RunProgram({u"/q"_s, u"/a"_s, u"/f:Mix"_s, u"/s:"_s + bad}, job.Config());
         EXPECT_EQ(o.status, 1);
@@ -208,39 +203,42 @@ TEST(Program, PreviewThenTheRunWithItsSeed)
         EXPECT_FALSE(o.out.contains(u"Done in"_s));
     }
     EXPECT_EQ(RunProgram({u"/p"_s, u"/f:Mix"_s, u"/s:x"_s}, job.Config()).status, 1);
-    EXPECT_EQ(TreeOf(job.Root()), after);
+    EXPECT_EQ(TreeOf(job.root.path()), after);
 }
 
 namespace {
 
-// A library with names a FAT stick cannot hold and two names that differ only in case.
+// A library with names a FAT stick cannot hold and two names that differ only in case; each
+// file's first byte tells its source.
 struct AwkwardLibrary
 {
     TempFolder root;
-    QMap<QString, QString> sources; // content -> path
-    AwkwardLibrary(int size)
+    QMap<QByteArray, QString> sources;
+    explicit AwkwardLibrary(int size)
     {
-        int i = 0;
+        char mark = 'a';
         for (const QString& name :
              {u"Symphony No. 5: Allegro.mp3"_s, u"What's Up?.mp3"_s, u"a/Song.mp3"_s,
               u"b/SONG.mp3"_s, u"plain.mp3"_s, u"Trailing .mp3."_s}) {
-            const QByteArray bytes = QByteArray(size + i, char('a' + i));
-            sources.insert(QString::fromLatin1(bytes.left(1)), root.Write(u"lib/"_s + name, bytes));
-            ++i;
+            sources[QByteArray(1, mark)] = root.Write(u"lib/"_s + name, QByteArray(size, mark));
+            ++mark;
         }
     }
-    // A job of the whole library onto the folder, run unattended without a window.
-    Outcome Run(const QString& destination, int rename) const
+    // Runs the whole library onto the folder, unattended and without a window. What the folder
+    // holds after, each file checked whole against its source: name -> source.
+    QMap<QString, QString> Run(const QString& folder, const QString& numbers, int rename,
+                               Outcome& o) const
     {
-        CBinaryINI document;
-        document.SetFile(root / u"Job.cfg"_s);
-        document.WriteValue(u"Library"_s, root / u"lib<+>"_s, u"settings"_s);
-        document.WriteValue(u"Filetypes"_s, u"*.mp3,*.mp3."_s, u"settings"_s);
-        document.WriteValue(u"Destination"_s, destination, u"settings"_s);
-        document.WriteValue(u"RenameFiles"_s, QString::number(rename), u"settings"_s);
-        document.Commit();
-        document.SetFile(QString());
-        return RunProgram({u"/q"_s, u"/a"_s, u"/f:"_s + root / u"Job.cfg"_s}, root / u"config"_s);
+        const QString job = WriteJob(root / u"Job.cfg"_s, root / u"lib<+>"_s, folder + numbers,
+                                     rename, u"*.mp3,*.mp3."_s);
+        o = RunProgram({u"/q"_s, u"/a"_s, u"/f:"_s + job}, root / u"config"_s);
+        QMap<QString, QString> copied;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+            const QByteArray bytes = ReadAll(folder + u'/' + name);
+            copied[name] = sources.value(bytes.left(1));
+            EXPECT_TRUE(!bytes.isEmpty() && bytes == ReadAll(copied[name])) << name.toStdString();
+        }
+        return copied;
     }
 };
 
@@ -257,42 +255,32 @@ TEST(Program, FatStickNamesAndCase)
     const QString music = stick.path() + u"/Music"_s;
     QDir().mkpath(music);
     for (const int rename : {0, 1, 0}) {
-        const Outcome o = lib.Run(music + u",1,0"_s, rename);
+        Outcome o;
+        const auto copied = lib.Run(music, u",1,0"_s, rename, o);
         EXPECT_EQ(o.status, 0) << o.err.toStdString();
         EXPECT_EQ(o.err, QString());
-        QStringList names = QDir(music).entryList(QDir::Files | QDir::Hidden);
-        names.sort();
-        QStringList chosen;
-        for (const QString& name : names) {
-            const QByteArray bytes = ReadAll(music + u'/' + name);
-            const QString source = lib.sources.value(QString::fromLatin1(bytes.left(1)));
-            EXPECT_EQ(bytes, ReadAll(source)) << name.toStdString();
-            chosen << source;
-        }
-        const QStringList playlist =
+        const QString song = copied.contains(u"Song.mp3"_s) ? u"Song.mp3"_s : u"SONG.mp3"_s;
+        const QStringList names =
+            rename ? QStringList{u"F0001.mp3"_s, u"F0002.mp3"_s, u"F0003.mp3"_s, u"F0004.mp3"_s,
+                                 u"F0005.mp3"_s}
+                   : QStringList{song, u"Symphony No. 5_ Allegro.mp3"_s, u"Trailing .mp3"_s,
+                                 u"What's Up_.mp3"_s, u"plain.mp3"_s};
+        EXPECT_EQ(copied.keys(), names);
+        // The playlist names the sources of what was copied, none after a rename.
+        QStringList playlist =
             QString::fromUtf8(ReadAll(music + u".m3u"_s)).split(u"\r\n"_s, Qt::SkipEmptyParts);
         ASSERT_FALSE(playlist.isEmpty());
-        chosen.sort();
-        if (rename) {
-            EXPECT_EQ(names, (QStringList{u"F0001.mp3"_s, u"F0002.mp3"_s, u"F0003.mp3"_s,
-                                          u"F0004.mp3"_s, u"F0005.mp3"_s}));
-            EXPECT_EQ(playlist, QStringList{u"#EXTM3U"_s});
-            continue;
-        }
-        QStringList listed = playlist.mid(1);
-        listed.sort();
-        EXPECT_EQ(listed, chosen);
-        QStringList expected = {u"Symphony No. 5_ Allegro.mp3"_s, u"What's Up_.mp3"_s,
-                                u"plain.mp3"_s, u"Trailing .mp3"_s};
-        expected << (names.contains(u"Song.mp3"_s) ? u"Song.mp3"_s : u"SONG.mp3"_s);
-        expected.sort();
-        EXPECT_EQ(names, expected);
+        QStringList sources = rename ? QStringList{} : copied.values();
+        sources.prepend(u"#EXTM3U"_s);
+        std::sort(playlist.begin() + 1, playlist.end());
+        std::sort(sources.begin() + 1, sources.end());
+        EXPECT_EQ(playlist, sources);
     }
 }
 
 // A stick smaller than the budget: what fits arrives whole, the rest fails without leaving
 // anything behind, and the run still ends normally.
-TEST(Program, FullFatStick)
+TEST(Program, FatStickFull)
 {
     FatStick stick(2);
     if (!stick.unavailable().isEmpty())
@@ -300,15 +288,11 @@ TEST(Program, FullFatStick)
     const AwkwardLibrary lib(600000);
     const QString music = stick.path() + u"/Music"_s;
     QDir().mkpath(music);
-    const Outcome o = lib.Run(music + u",100,0"_s, 0);
+    Outcome o;
+    const auto copied = lib.Run(music, u",100,0"_s, 0, o);
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_TRUE(o.err.contains(u"Cannot copy"_s)) << o.err.toStdString();
-    const QStringList names = QDir(music).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_FALSE(names.isEmpty());
-    EXPECT_LT(names.size(), 5);
-    for (const QString& name : names) {
+    EXPECT_TRUE(copied.size() > 0 && copied.size() < 5);
+    for (const QString& name : copied.keys())
         EXPECT_FALSE(name.startsWith(u".pendrift-"_s)) << name.toStdString();
-        const QByteArray bytes = ReadAll(music + u'/' + name);
-        EXPECT_EQ(bytes, ReadAll(lib.sources.value(QString::fromLatin1(bytes.left(1)))));
-    }
 }

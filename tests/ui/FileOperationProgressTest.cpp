@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -26,17 +27,16 @@ FileOperationProgress* ShownProgressWindow()
 }
 
 // Calls the check on each pass of the event loop inside a running operation until it is done.
-struct Watcher
+struct Watcher : QTimer
 {
     explicit Watcher(const std::function<bool(FileOperationProgress*)>& check)
     {
-        QObject::connect(&timer, &QTimer::timeout, &timer, [this, check] {
+        connect(this, &QTimer::timeout, [this, check] {
             if (FileOperationProgress* window = ShownProgressWindow(); window && check(window))
-                timer.stop();
+                stop();
         });
-        timer.start(0);
+        start(0);
     }
-    QTimer timer;
 };
 
 } // namespace
@@ -89,12 +89,13 @@ TEST(FileOperationProgress, OpensOverItsOwnerAndStaysForFailures)
     owner.setGeometry(300, 200, 640, 480);
     owner.show();
     auto observer = std::make_unique<ProgressWindowObserver>(&owner);
-    observer->Begin(FileOperationObserver::Kind::Copy, 1, 0);
+    EXPECT_FALSE(observer->CancelRequested()); // no window yet, nothing to cancel
+    observer->Begin(FileOperationObserver::Kind::Delete, 0, 0);
     FileOperationProgress* window = ShownProgressWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->parentWidget(), &owner);
-    EXPECT_EQ(window->windowType(), Qt::Dialog);
     EXPECT_LE((window->geometry().center() - owner.geometry().center()).manhattanLength(), 2);
+    EXPECT_EQ(window->findChild<QProgressBar*>(u"pgbProgress"_s)->value(), 0);
     EXPECT_FALSE(observer->End());
     observer = std::make_unique<ProgressWindowObserver>(&owner);
     EXPECT_EQ(ShownProgressWindow(), nullptr);

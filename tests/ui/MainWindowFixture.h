@@ -1,58 +1,33 @@
 #pragma once
 
-#include "support/Paths.h"
 #include "tests/common/TestSupport.h"
+#include "tests/ui/PickFolderDriver.h"
+#include "ui/SortedList.h"
 #include "ui/frmMain.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <memory>
 
 // A main window over a fresh data folder of its own, with scripted dialogs.
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        SetDataFolderSwitch(true);
-        MakeFolderPath(GetDataFolder());
-    }
-    void TearDown() override
-    {
-        window.reset();
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-    }
-
     frmMain& Open()
     {
         window = std::make_unique<frmMain>();
         window->Load();
         return *window;
     }
-
-    template <typename T> T* Find(const char* name) const
-    {
-        T* widget = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
+    template <typename T> T* Find(const char* name) const { return Control<T>(*window, name); }
     QAction* Menu(const char* name) const { return window->MenuItem(QString::fromLatin1(name)); }
-    QString DataFile(const QString& name) const { return GetDataFolder() + u'/' + name; }
-    void Press(const char* button) const
+    void Press(const char* button) const { Click(*window, button); }
+    // The last question asked, or an empty one.
+    DialogRequest LastRequest()
     {
-        QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+        return dialogs->Requests().isEmpty() ? DialogRequest{} : dialogs->Requests().last();
     }
 
-private:
-    TempFolder m_config;
-    QByteArray m_oldConfig;
-
-protected:
-    std::unique_ptr<frmMain> window;
+    TempDataFolder data;
     ScriptedDialogs dialogs;
+    std::unique_ptr<frmMain> window; // goes first, while its data folder is still there
 };

@@ -3,6 +3,7 @@
 #include "ui/InputBox.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QTest>
 
 // A Yes/No question has no cancelling answer: Escape and the close button leave it up with
@@ -11,24 +12,20 @@
 TEST(MessageBox, EscapeAndCloseAnswerOnlyWhereTheSetCanCancel)
 {
     DialogRequest request;
-    request.buttons = MsgButtons::YesNo;
-    MessageBox question(request, nullptr);
-    question.show();
-    QTest::keyClick(&question, Qt::Key_Escape);
-    EXPECT_FALSE(question.close());
-    EXPECT_TRUE(question.isVisible());
-    EXPECT_EQ(question.clickedButton(), nullptr);
-    QTest::mouseClick(question.button(QMessageBox::Yes), Qt::LeftButton);
-    EXPECT_EQ(question.Answer(), MsgResult::Yes);
-
-    for (const auto& [buttons, answer] : {std::pair{MsgButtons::OK, MsgResult::OK},
+    for (const auto& [buttons, answer] : {std::pair{MsgButtons::YesNo, MsgResult::Yes},
+                                          {MsgButtons::OK, MsgResult::OK},
                                           {MsgButtons::OKCancel, MsgResult::Cancel},
                                           {MsgButtons::YesNoCancel, MsgResult::Cancel}}) {
         request.buttons = buttons;
         MessageBox box(request, nullptr);
         box.show();
         QTest::keyClick(&box, Qt::Key_Escape);
-        EXPECT_FALSE(box.isVisible()) << static_cast<int>(buttons);
+        const bool stays = buttons == MsgButtons::YesNo;
+        EXPECT_EQ(box.isVisible(), stays) << static_cast<int>(buttons);
+        if (stays) {
+            EXPECT_FALSE(box.close() || box.isHidden() || box.clickedButton());
+            QTest::mouseClick(box.button(QMessageBox::Yes), Qt::LeftButton);
+        }
         EXPECT_EQ(box.Answer(), answer) << static_cast<int>(buttons);
     }
 }
@@ -44,10 +41,9 @@ TEST(MessageBox, BoxesAreSizedForTheirCaptionAndPrompt)
     done.show();
     EXPECT_GT(done.width(), done.fontMetrics().horizontalAdvance(request.caption) + 100);
 
-    request.caption = QStringLiteral("Archive Bit Helper");
     request.text = QString(300, u'x').replace(u'x', QStringLiteral("word "));
     InputBox input(request, nullptr);
     input.show();
     EXPECT_LE(input.width(), 400);
-    EXPECT_GT(input.height(), 3 * input.fontMetrics().height());
+    EXPECT_GT(input.findChild<QLabel*>()->height(), 3 * input.fontMetrics().height());
 }

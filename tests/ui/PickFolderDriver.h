@@ -12,9 +12,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Acts on the folder entry dialog as soon as it is up as a modal window (from inside its event
-// loop). If the action leaves it open, it is hidden after a while and the test fails, so a
-// test never hangs on it.
+// Acts on the folder entry dialog once it is up as a modal window (from inside its event loop).
+// A dialog the action leaves open is hidden after a while and fails the test, so no test hangs.
 inline void WhenPickFolderShows(std::function<void(frmPickFolder&)> act, int triesLeft = 100)
 {
     QTimer::singleShot(0, qApp, [act, triesLeft] {
@@ -28,34 +27,29 @@ inline void WhenPickFolderShows(std::function<void(frmPickFolder&)> act, int tri
         }
         act(*dialog);
         QTimer::singleShot(3000, dialog, [dialog] {
-            if (dialog->isVisible()) {
-                ADD_FAILURE() << "the folder entry dialog stayed open";
-                dialog->hide();
-            }
+            EXPECT_FALSE(dialog->isVisible()) << "the folder entry dialog stayed open";
+            dialog->hide();
         });
     });
 }
 
-template <typename T> T* Control(QWidget& dialog, const char* name)
+template <typename T> T* Control(QWidget& parent, const char* name)
 {
-    T* w = dialog.findChild<T*>(QString::fromLatin1(name));
+    T* w = parent.findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
 }
 
-inline void Click(QWidget& dialog, const char* button)
+inline void Click(QWidget& parent, const char* button)
 {
-    if (auto* b = Control<QPushButton>(dialog, button))
+    if (auto* b = Control<QPushButton>(parent, button))
         QTest::mouseClick(b, Qt::LeftButton);
 }
 
 inline void Type(QWidget& dialog, const char* field, const QString& text)
 {
     if (auto* edit = Control<QLineEdit>(dialog, field)) {
-        edit->selectAll();
-        if (text.isEmpty())
-            edit->clear();
-        else
-            QTest::keyClicks(edit, text);
+        edit->clear();
+        QTest::keyClicks(edit, text);
     }
 }
