@@ -1,4 +1,5 @@
 #include "support/ShellFileOperation.h"
+#include "support/FileOperationObserver.h"
 #include "support/UniqueFd.h"
 #include "tests/common/TestSupport.h"
 
@@ -59,6 +60,29 @@ struct stat StatOf(const QString& path)
     ::stat(QFile::encodeName(path).constData(), &st);
     return st;
 }
+
+// What an operation reports, one line per call; the bytes are summed.
+struct Recorder final : FileOperationObserver
+{
+    void Begin(Kind kind, int items, qint64 bytes) override
+    {
+        log << u"begin %1 %2 %3"_s.arg(int(kind)).arg(items).arg(bytes);
+    }
+    void StartItem(int number, const QString& name) override
+    {
+        log << u"%1 %2"_s.arg(number).arg(name);
+    }
+    void AddBytes(qint64 bytes) override { added += bytes; }
+    void AddFailure(const QString&) override { log << u"failure"_s; }
+    bool CancelRequested() override { return false; }
+    bool End() override
+    {
+        log << u"end"_s;
+        return false;
+    }
+    QStringList log;
+    qint64 added = 0;
+};
 
 // The trash of the test's home (see TestMain).
 QString Trash(const QString& part)
@@ -321,4 +345,28 @@ TEST(ShellFileOperation, DeleteOnAnotherFileSystemIsForGood)
     EXPECT_FALSE(QFileInfo::exists(lone));
     EXPECT_EQ(ReadAll(keep), QByteArray("keep"));
     EXPECT_FALSE(QFileInfo::exists(Trash(u"files/a.mp3"_s)));
+}
+
+TEST(ShellFileOperation, ProgressCountsEveryItemAndByte)
+{
+    // From another file system the data takes another way through the kernel.
+    QTemporaryDir shm(u"/dev/shm/pendrift-test-XXXXXX"_s);
+    if (!shm.isValid())
+        GTEST_SKIP() << "no /dev/shm";
+    TempFolder temp;
+    const QByteArray big = RandomBytes((3 << 20) + 5, 9);
+    QFile source(shm.filePath(u"big.bin"_s));
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly) && source.write(big) == big.size());
+    source.close();
+    Recorder copy;
+    EXPECT_EQ(CopyFiles({source.fileName(), shm.filePath(u"gone"_s)}, {temp.path()}, &copy).arrived,
+              QList<bool>({true, false}));
+    EXPECT_EQ(copy.log, QStringList({u"begin 0 2 %1"_s.arg(big.size()), u"1 big.bin"_s, u"2 gone"_s,
+                                     u"failure"_s, u"end"_s}));
+    EXPECT_EQ(copy.added, big.size());
+    EXPECT_EQ(ReadAll(temp / u"big.bin"_s), big);
+    // A delete has no byte total.
+    Recorder remove;
+    EXPECT_EQ(DeleteItems({temp / u"*.*"_s}, &remove).notDone, 0);
+    EXPECT_EQ(remove.log, QStringList({u"begin 1 1 0"_s, u"1 big.bin"_s, u"end"_s}));
 }
