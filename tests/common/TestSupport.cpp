@@ -14,7 +14,9 @@
 #include <cerrno>
 #include <cstring>
 #include <ostream>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 ScriptedDialogs::ScriptedDialogs()
 {
@@ -193,6 +195,24 @@ int ErrorOf(const std::function<void()>& action)
         return error.number();
     }
     return 0;
+}
+
+int InChild(const std::function<int()>& action)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int code = 255;
+        try {
+            code = action();
+        } catch (const AppError& error) {
+            code = error.number() & 0xFF;
+        } catch (...) {
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void PrintTo(const QString& text, std::ostream* os)

@@ -115,5 +115,10 @@ QMap<QString, QByteArray> TreeOf(const QString& folder);
 // The number of the error the action raised, 0 when it raised none.
 int ErrorOf(const std::function<void()>& action);
 
+// Runs the action in a forked child and returns its exit code: what the action returned, or
+// the low byte of the number of the error it raised; -1 when the child did not exit. Nothing in
+// the child may touch gtest.
+int InChild(const std::function<int()>& action);
+
 // Lets tests write QString values in expectations.
 void PrintTo(const QString& text, std::ostream* os);

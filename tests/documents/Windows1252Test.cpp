@@ -8,15 +8,9 @@ TEST(Windows1252, EveryByteHasACharacterAndBack)
         all.append(static_cast<char>(b));
     const QString text = DecodeWindows1252(all);
     ASSERT_EQ(text.size(), 256);
-    for (auto [byte, code] : {std::pair{0x80, 0x20AC},
-                              {0x81, 0x81},
-                              {0x8D, 0x8D},
-                              {0x8F, 0x8F},
-                              {0x90, 0x90},
-                              {0x9D, 0x9D},
-                              {0x9F, 0x178},
-                              {0xA0, 0xA0},
-                              {0xFF, 0xFF}})
+    const int pairs[][2] = {{0x80, 0x20AC}, {0x81, 0x81},  {0x8D, 0x8D}, {0x8F, 0x8F}, {0x90, 0x90},
+                            {0x9D, 0x9D},   {0x9F, 0x178}, {0xA0, 0xA0}, {0xFF, 0xFF}};
+    for (const auto& [byte, code] : pairs)
         EXPECT_EQ(text.at(byte), QChar(code)) << byte;
     QByteArray back;
     ASSERT_TRUE(EncodeWindows1252(text, back));
@@ -56,17 +50,16 @@ TEST(Windows1252, DocumentTextGivesEveryCharacterBack)
     EXPECT_EQ(DecodeDocumentText(EncodeDocumentText(astral)), astral);
 
     // Text that fits stays byte-identical to Windows-1252; the rest is UTF-8.
-    EXPECT_EQ(EncodeDocumentText(QStringLiteral("Se\u00f1or \u20ac")), QByteArray("Se\xf1or \x80"));
-    EXPECT_EQ(EncodeDocumentText(QStringLiteral("\u00c3\u00a9")), QByteArray("\xC3\x83\xC2\xA9"));
-    EXPECT_EQ(EncodeDocumentText(QStringLiteral("\u0101")), QByteArray("\xC4\x81"));
-    EXPECT_EQ(DecodeDocumentText("\xC3\xA9"), QStringLiteral("\u00e9"));
+    for (const auto& [text, bytes] :
+         {std::pair{QStringLiteral("Se\u00f1or \u20ac"), QByteArray("Se\xf1or \x80")},
+          {QStringLiteral("\u00c3\u00a9"), QByteArray("\xC3\x83\xC2\xA9")},
+          {QStringLiteral("\u0101"), QByteArray("\xC4\x81")}})
+        EXPECT_EQ(EncodeDocumentText(text), bytes);
     EXPECT_EQ(DecodeDocumentText("\xC3\xA9\xE9"), QStringLiteral("\u00c3\u00a9\u00e9"));
-}
 
-TEST(Windows1252, NoTwoStoredStringsReadAlike)
-{
     // Every string of up to two bytes and every three-byte one with a three-byte UTF-8 lead:
-    // the text read gives the same bytes back, in the code page or as the UTF-8 it was.
+    // the text read gives the same bytes back, in the code page or as the UTF-8 it was, so no
+    // two stored strings read alike.
     auto check = [](const QByteArray& bytes) {
         const QString text = DecodeDocumentText(bytes);
         return EncodeDocumentText(text) == bytes || text.toUtf8() == bytes;

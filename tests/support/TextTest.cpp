@@ -2,49 +2,47 @@
 #include "support/AppError.h"
 #include "tests/common/TestSupport.h"
 
+using namespace Qt::StringLiterals;
+
 TEST(Text, SplitStringCountsAndTrailingDelimiter)
 {
-    QStringList pieces;
-    EXPECT_EQ(SplitString(pieces, QStringLiteral("a,b,c"), QStringLiteral(","), true), 3);
-    EXPECT_EQ(pieces,
-              (QStringList{{}, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), {}}));
-    EXPECT_EQ(SplitString(pieces, QStringLiteral("a,b,"), QStringLiteral(","), true), 2);
-    EXPECT_EQ(SplitString(pieces, QStringLiteral("a,b,"), QStringLiteral(","), false), 3);
-    EXPECT_EQ(pieces.at(3), QString());
-    EXPECT_EQ(SplitString(pieces, QString(), QStringLiteral(","), true), 0);
-    EXPECT_EQ(SplitString(pieces, QString(), QStringLiteral(","), false), 1);
-    EXPECT_EQ(SplitString(pieces, QStringLiteral("a,,b"), QStringLiteral(","), true), 3);
-    EXPECT_EQ(SplitString(pieces, QStringLiteral("a||b"), QStringLiteral("|"), false), 3);
-    EXPECT_EQ(pieces.at(2), QString());
-    // Multi-character delimiters match exactly.
-    EXPECT_EQ(SplitString(pieces, QStringLiteral("a<>b<c"), QStringLiteral("<>"), true), 2);
-    EXPECT_EQ(pieces.at(2), QStringLiteral("b<c"));
-}
-
-TEST(Text, SplitStringOverflowsPast32767Pieces)
-{
+    // Pieces from position 1; multi-character delimiters match exactly.
+    const std::tuple<QString, QString, bool, int, QStringList> cases[] = {
+        {u"a,b,c"_s, u","_s, true, 3, {{}, u"a"_s, u"b"_s, u"c"_s, {}}},
+        {u"a,b,"_s, u","_s, true, 2, {{}, u"a"_s, u"b"_s, {}}},
+        {u"a,b,"_s, u","_s, false, 3, {{}, u"a"_s, u"b"_s, {}, {}}},
+        {QString(), u","_s, true, 0, {{}, {}}},
+        {QString(), u","_s, false, 1, {{}, {}, {}}},
+        {u"a||b"_s, u"|"_s, false, 3, {{}, u"a"_s, {}, u"b"_s, {}}},
+        {u"a<>b<c"_s, u"<>"_s, true, 2, {{}, u"a"_s, u"b<c"_s, {}}},
+    };
+    for (const auto& [text, delimiter, dropLast, count, pieces] : cases) {
+        QStringList out{u"stale"_s};
+        EXPECT_EQ(SplitString(out, text, delimiter, dropLast), count) << text.toStdString();
+        EXPECT_EQ(out, pieces) << text.toStdString();
+    }
     QStringList pieces;
     const QString exact = QString(32766, u',');
-    EXPECT_EQ(SplitString(pieces, exact, QStringLiteral(","), false), 32767);
-    EXPECT_EQ(ErrorOf([&] { SplitString(pieces, exact + u',', QStringLiteral(","), false); }),
+    EXPECT_EQ(SplitString(pieces, exact, u","_s, false), 32767);
+    EXPECT_EQ(ErrorOf([&] { SplitString(pieces, exact + u',', u","_s, false); }),
               ErrorNumber::Overflow);
 }
 
 TEST(Text, GetFieldAndTrims)
 {
-    const QString entry = QStringLiteral("D:\\music,256,30");
-    EXPECT_EQ(GetField(entry, 1, QStringLiteral(",")), QStringLiteral("D:\\music"));
-    EXPECT_EQ(GetField(entry, 2, QStringLiteral(",")), QStringLiteral("256"));
-    EXPECT_EQ(GetField(entry, 3, QStringLiteral(",")), QStringLiteral("30"));
-    EXPECT_EQ(GetField(entry, 4, QStringLiteral(",")), QString());
-    EXPECT_EQ(GetField(entry, 0, QStringLiteral(",")), QString());
-    EXPECT_EQ(GetField(entry, -1, QStringLiteral(",")), QString());
-    EXPECT_EQ(GetField(QString(), 1, QStringLiteral(",")), QString());
+    const QString entry = u"D:\\music,256,30"_s;
+    for (const auto& [index, field] : {std::pair{1, u"D:\\music"_s},
+                                       {2, u"256"_s},
+                                       {3, u"30"_s},
+                                       {4, QString()},
+                                       {0, QString()},
+                                       {-1, QString()}})
+        EXPECT_EQ(GetField(entry, index, u","_s), field) << index;
+    EXPECT_EQ(GetField(QString(), 1, u","_s), QString());
 
-    EXPECT_EQ(TrimSpaces(QStringLiteral("  a b \t ")), QStringLiteral("a b \t"));
-    EXPECT_EQ(TrimAtNull(QStringLiteral("abc") + QChar(u'\0') + QStringLiteral("def")),
-              QStringLiteral("abc"));
-    EXPECT_EQ(TrimAtNull(QStringLiteral("abc")), QStringLiteral("abc"));
-    EXPECT_TRUE(SameText(QStringLiteral(" /Home/Mix.CFG "), QStringLiteral("/home/mix.cfg")));
-    EXPECT_FALSE(SameText(QStringLiteral("/home/mix.cfg"), QStringLiteral("/home/mix.cf")));
+    EXPECT_EQ(TrimSpaces(u"  a b \t "_s), u"a b \t"_s);
+    EXPECT_EQ(TrimAtNull(u"abc"_s + QChar(u'\0') + u"def"_s), u"abc"_s);
+    EXPECT_EQ(TrimAtNull(u"abc"_s), u"abc"_s);
+    EXPECT_TRUE(SameText(u" /Home/Mix.CFG "_s, u"/home/mix.cfg"_s));
+    EXPECT_FALSE(SameText(u"/home/mix.cfg"_s, u"/home/mix.cf"_s));
 }
