@@ -1,11 +1,9 @@
 #include "engine/ArchiveBitHelper.h"
-#include "engine/ShuffleRun.h"
 #include "support/Dates.h"
 #include "support/FileSystem.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/RecordingHost.h"
 
-#include <QDir>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -164,28 +162,4 @@ TEST(ArchiveBitHelperSlow, MoreThan32768FilesFailBeforeTheFirstChange)
     EXPECT_TRUE(IsNew(extra));
     EXPECT_EQ(dialogs->Requests().constLast().text, kAborted + u"(Error 6) Overflow"_s);
     EXPECT_EQ(over.Progress(), QStringList{u"0/100"_s});
-}
-
-// A run after the helper takes its files as old: the first pass finds no new file.
-TEST(ArchiveBitHelper, ARunAfterwardsTakesTheResetFilesAsOld)
-{
-    TempFolder root;
-    SKIP_WITHOUT_XATTRS(root);
-    const QString lib = root.MakeFolder(u"lib"_s), dest = root.MakeFolder(u"dest"_s);
-    const QString today = root.Write(u"lib/today.mp3"_s, "today");
-    Touched(root.Write(u"lib/one.mp3"_s, "one"), Yesterday(23, 59));
-    Touched(root.Write(u"lib/two.mp3"_s, "two"), Yesterday(10));
-    ScriptedDialogs dialogs;
-    RecordingHost helper, first, second;
-    Help(dialogs, {lib}, u"*.mp3"_s, helper);
-    const ShuffleJob job{{lib}, u"*.mp3"_s, {dest + u",1,100"_s}, 1};
-    EXPECT_EQ(StartShuffle(job, first, true), ShuffleOutcome::Finished);
-    EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name),
-              (QStringList{u"A0001.mp3"_s, u"F0001.mp3"_s, u"F0002.mp3"_s}));
-    EXPECT_EQ(ReadAll(dest + u"/A0001.mp3"_s), ReadAll(today));
-
-    Help(dialogs, {lib}, u"*.mp3"_s, helper, ShortDateText(QDate::currentDate().addDays(14)));
-    EXPECT_EQ(StartShuffle(job, second, true), ShuffleOutcome::Finished);
-    EXPECT_EQ(QDir(dest).entryList(QDir::Files, QDir::Name),
-              (QStringList{u"F0001.mp3"_s, u"F0002.mp3"_s, u"F0003.mp3"_s}));
 }

@@ -2,6 +2,7 @@
 
 #include "engine/ShuffleHost.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <functional>
 
@@ -22,7 +23,6 @@ public:
     // True at the first check after the status `cancelAfter` was shown.
     bool CheckCancel() override
     {
-        ++checks;
         if (onCheck)
             onCheck(Statuses().value(Statuses().size() - 1));
         if (cancelAfter.isEmpty() || !Statuses().contains(cancelAfter))
@@ -34,18 +34,14 @@ public:
     // The recorded events of one kind, without their prefix, in order.
     QStringList Events(const QString& kind) const
     {
-        QStringList out;
-        for (const QString& e : events)
-            if (e.startsWith(kind + u' '))
-                out << e.mid(kind.size() + 1);
-        return out;
+        return events.filter(QRegularExpression(u'^' + kind + u' '))
+            .replaceInStrings(kind + u' ', QString());
     }
     QStringList Statuses() const { return Events(QStringLiteral("status")); }
     QStringList Progress() const { return Events(QStringLiteral("progress")); }
 
     QStringList events;
     bool busy = false;
-    int checks = 0;
     QString cancelAfter;
     // Called at every check with the status shown last.
     std::function<void(const QString&)> onCheck;
