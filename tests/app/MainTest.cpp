@@ -11,10 +11,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Starts the program in-process as with a display. While the window is open Main stays in the
-// event loop, so the window is read from inside it ("title|library|...") and then closed, which
-// ends the loop; a window that never comes up leaves the answer empty.
-QString StartWithDisplay(const QStringList& arguments, int& status)
+// Starts the program in-process as with a display and reads the window ("title|library|...")
+// from inside Main's event loop, then closes it, which ends the loop; no window leaves it empty.
+QString StartWithDisplay(const QStringList& arguments)
 {
     SetConsoleMode(false);
     QString shown;
@@ -22,58 +21,45 @@ QString StartWithDisplay(const QStringList& arguments, int& status)
     QTimer::singleShot(0, &scope, [&shown] {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* window = qobject_cast<frmMain*>(widget); window && window->isVisible()) {
-                shown = (QStringList{window->windowTitle()} + window->CurrentJob().libraries)
-                            .join(u'|');
+                shown = window->windowTitle() + u'|' + window->CurrentJob().libraries.join(u'|');
                 window->close();
             }
     });
     // A window that stays open after the close would keep Main waiting.
     QTimer::singleShot(10000, &scope, [] { QCoreApplication::exit(99); });
-    status = Main(arguments);
+    EXPECT_EQ(Main(arguments), 0) << arguments.join(u' ').toStdString();
     return shown;
 }
 
 } // namespace
 
-// The window's start: no switches, a bare document path (spaces split it into several
-// arguments), "/f" without "/c" and switches that need a document: each shows the window, with
-// the document loaded where one is named, and leaves it open, also after a failed load.
+// No switches, a bare document path (spaces split it into several arguments), "/f" without
+// "/c", or a switch that needs a document: the window shows and stays, also after a failed load.
 TEST(Main, WindowStartsShowTheWindowAndLeaveItOpen)
 {
     ScriptedDialogs dialogs;
-    TempDataFolder data;
-    TempFolder elsewhere;
+    const TempDataFolder data;
+    const TempFolder elsewhere;
     CBinaryINI document;
     document.SetFile(elsewhere / u"My Mix.cfg"_s);
     document.WriteValue(u"Library"_s, u"/music"_s, u"settings"_s);
     document.Commit();
     document.SetFile(QString());
-    QFile::copy(elsewhere / u"My Mix.cfg"_s, data / u"Car.cfg"_s);
 
-    const QString folder = elsewhere / u"My"_s;
-    const QString blank = u"New Settings - Pendrift"_s, mix = u"My Mix - Pendrift|/music"_s;
-    const struct
-    {
-        QStringList arguments;
-        QString shown, box;
-    } cases[] = {
-        {{}, blank, {}},
-        {{folder, u"Mix.cfg"_s}, mix, {}},
-        {{u"/f:"_s + folder, u"Mix.cfg"_s}, mix, {}},
-        {{u"/f:Car"_s}, u"Car - Pendrift|/music"_s, {}},
-        {{u"/a"_s}, blank, {}}, // would ask for valid folders if it ran
-        {{folder}, blank, u"An error ocurred while initializing.\r\n(Error 53) File not found"_s},
-        {{u"/f:Nothing"_s}, blank, u"File not found!"_s},
-    };
-    for (const auto& c : cases) {
-        if (!c.box.isEmpty())
-            dialogs->Queue(MsgResult::OK);
+    const QString folder = elsewhere / u"My"_s, blank = u"New Settings - Pendrift|"_s;
+    const QString mix = u"My Mix - Pendrift|/music"_s;
+    for (const auto& [arguments, shown, box] :
+         {std::tuple{QStringList{}, blank, QString()},
+          {QStringList{folder, u"Mix.cfg"_s}, mix, QString()},
+          {QStringList{u"/f:"_s + folder, u"Mix.cfg"_s}, mix, QString()},
+          {QStringList{u"/a"_s}, blank, QString()}, // would ask for valid folders if it ran
+          {QStringList{folder}, blank,
+           u"An error ocurred while initializing.\r\n(Error 53) File not found"_s},
+          {QStringList{u"/f:Nothing"_s}, blank, u"File not found!"_s}}) {
         const qsizetype asked = dialogs->Requests().size();
-        int status = -1;
-        EXPECT_EQ(StartWithDisplay(c.arguments, status), c.shown)
-            << c.arguments.join(u' ').toStdString();
-        EXPECT_EQ(status, 0);
-        EXPECT_EQ(dialogs->Requests().size() > asked ? dialogs->Requests().last().text : QString(),
-                  c.box);
+        if (!box.isEmpty())
+            dialogs->Queue(MsgResult::OK);
+        EXPECT_EQ(StartWithDisplay(arguments), shown);
+        EXPECT_EQ(dialogs->Requests().mid(asked).value(0).text, box);
     }
 }

@@ -1,21 +1,21 @@
 #include "ui/FileOperationProgress.h"
-#include "support/ShellFileOperation.h"
 #include "tests/common/TestSupport.h"
 #include "ui/ProgressWindowObserver.h"
+#include "ui/QtDialogAnswerer.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+using Kind = FileOperationObserver::Kind;
 
 FileOperationProgress* ShownProgressWindow()
 {
@@ -26,95 +26,64 @@ FileOperationProgress* ShownProgressWindow()
     return nullptr;
 }
 
-// Calls the check on each pass of the event loop inside a running operation until it is done.
-struct Watcher : QTimer
+// The window's title, its file, name and byte lines and its bar, as one line of text.
+QString Shown(const FileOperationProgress& window)
 {
-    explicit Watcher(const std::function<bool(FileOperationProgress*)>& check)
-    {
-        connect(this, &QTimer::timeout, [this, check] {
-            if (FileOperationProgress* window = ShownProgressWindow(); window && check(window))
-                stop();
-        });
-        start(0);
-    }
-};
+    QStringList parts = {window.windowTitle()};
+    for (const char* name : {"lblFile", "lblName", "lblBytes"})
+        parts << window.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    return parts.join(u'|') + u'|' + QString::number(window.findChild<QProgressBar*>()->value());
+}
 
 } // namespace
 
-// Cancel stops a copy inside the file on show, which leaves nothing behind; closing the window
-// stops a delete after the item on show. What was done before stays done.
-TEST(FileOperationProgress, CancelOrCloseStopsTheOperation)
+// The window belongs to the main window (the dialogs' owner) and opens centred over it. It
+// shows the item and the share done: bytes for a copy, items for a delete. Cancel, or a close,
+// asks the operation to stop; the window stays up until the operation ends, and after it while
+// there are failures to read.
+TEST(FileOperationProgress, ShowsTheWorkOverItsOwnerAndStaysForFailures)
 {
-    TempFolder temp;
-    QStringList sources;
-    for (const char* name : {"a.bin", "b.bin", "c.bin"})
-        sources << temp.Write(u"lib/"_s + QLatin1StringView(name), QByteArray(10 << 20, name[0]));
-    const QString target = temp / u"dest"_s;
-    Watcher copying([&](FileOperationProgress* window) {
-        if (window->findChild<QLabel*>(u"lblFile"_s)->text() != u"File 2 of 3")
-            return false;
-        EXPECT_EQ(window->windowTitle(), u"Copying files");
-        EXPECT_EQ(window->findChild<QLabel*>(u"lblName"_s)->text(), u"b.bin");
-        EXPECT_TRUE(window->findChild<QLabel*>(u"lblBytes"_s)->text().contains(u" of "));
-        QTest::mouseClick(window->findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
-        return true;
-    });
-    ProgressWindowObserver copy;
-    const FileOperationResult result = CopyFiles(sources, {target}, &copy);
-    EXPECT_TRUE(result.cancelled);
-    EXPECT_EQ(result.notDone, 2);
-    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList({u"a.bin"_s}));
-    EXPECT_EQ(ReadAll(target + u"/a.bin"_s), ReadAll(sources[0]));
-    EXPECT_EQ(ShownProgressWindow(), nullptr);
-
-    Watcher deleting([&](FileOperationProgress* window) {
-        if (window->findChild<QLabel*>(u"lblFile"_s)->text() != u"Item 2 of 3")
-            return false;
-        window->close();
-        EXPECT_TRUE(window->isVisible()) << "a running operation's window stays up";
-        return true;
-    });
-    ProgressWindowObserver deletion;
-    EXPECT_EQ(DeleteItems({target + u"/*.*"_s, sources[1], sources[2]}, &deletion).notDone, 1);
-    EXPECT_TRUE(QDir(target).isEmpty());
-    EXPECT_EQ(QDir(temp / u"lib"_s).entryList(QDir::Files), QStringList({u"a.bin"_s, u"c.bin"_s}));
-}
-
-// The window belongs to the main window: centred over it, above it, no task-bar entry. With
-// failures it stays open after the operation until it is closed.
-TEST(FileOperationProgress, OpensOverItsOwnerAndStaysForFailures)
-{
-    TempFolder temp;
     QWidget owner;
     owner.setGeometry(300, 200, 640, 480);
     owner.show();
-    auto observer = std::make_unique<ProgressWindowObserver>(&owner);
-    EXPECT_FALSE(observer->CancelRequested()); // no window yet, nothing to cancel
-    observer->Begin(FileOperationObserver::Kind::Delete, 0, 0);
-    FileOperationProgress* window = ShownProgressWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->parentWidget(), &owner);
-    EXPECT_LE((window->geometry().center() - owner.geometry().center()).manhattanLength(), 2);
-    EXPECT_EQ(window->findChild<QProgressBar*>(u"pgbProgress"_s)->value(), 0);
-    EXPECT_FALSE(observer->End());
-    observer = std::make_unique<ProgressWindowObserver>(&owner);
-    EXPECT_EQ(ShownProgressWindow(), nullptr);
+    QtDialogAnswerer::SetOwner(&owner);
+    for (const Kind kind : {Kind::Copy, Kind::Delete}) {
+        ProgressWindowObserver observer;
+        EXPECT_FALSE(observer.CancelRequested()); // no window yet, nothing to cancel
+        observer.Begin(kind, 4, 400);
+        observer.AddBytes(100);
+        observer.StartItem(2, u"b.bin"_s);
+        FileOperationProgress* window = ShownProgressWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->parentWidget(), &owner);
+        EXPECT_LE((window->geometry().center() - owner.geometry().center()).manhattanLength(), 2);
+        EXPECT_EQ(Shown(*window),
+                  kind == Kind::Copy
+                      ? u"Copying files|File 2 of 4|b.bin|100 bytes of 400 bytes|250"_s
+                      : u"Deleting files|Item 2 of 4|b.bin||500"_s);
+        if (kind == Kind::Copy)
+            QTest::mouseClick(window->findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
+        else
+            EXPECT_FALSE(window->close());
+        EXPECT_TRUE(observer.CancelRequested() && window->isVisible());
+        EXPECT_FALSE(observer.End());
+        EXPECT_EQ(ShownProgressWindow(), nullptr);
+    }
 
-    const QString missing = temp / u"lib/missing.mp3"_s;
+    auto observer = std::make_unique<ProgressWindowObserver>();
+    observer->Begin(Kind::Delete, 0, 0);
+    const QPointer<FileOperationProgress> window = ShownProgressWindow();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_EQ(window->findChild<QProgressBar*>()->value(), 0);
     testing::internal::CaptureStderr(); // failures are listed there too
-    const QStringList sources = {missing, temp.Write(u"lib/good.mp3"_s, "good")};
-    EXPECT_EQ(CopyFiles(sources, {temp / u"dest"_s}, observer.get()).notDone, 1);
+    observer->AddFailure(u"Cannot copy /lib/missing.mp3"_s);
+    EXPECT_TRUE(observer->End());
     observer.reset();
-    EXPECT_NE(testing::internal::GetCapturedStderr().find(missing.toStdString()),
-              std::string::npos);
-    window = ShownProgressWindow();
-    ASSERT_NE(window, nullptr);
-    const auto* failures = window->findChild<QListWidget*>(u"lstFailures"_s);
-    EXPECT_TRUE(failures->count() == 1 && failures->item(0)->text().contains(missing));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("/lib/missing.mp3"), std::string::npos);
+    EXPECT_EQ(window->findChild<QListWidget*>(u"lstFailures"_s)->count(), 1);
     auto* button = window->findChild<QPushButton*>(u"cmdCancel"_s);
-    EXPECT_EQ(button->text(), u"Close");
-    const QPointer<FileOperationProgress> closed = window;
+    EXPECT_TRUE(window->isVisible() && button->text() == u"Close");
     QTest::mouseClick(button, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(closed.isNull());
+    EXPECT_TRUE(window.isNull());
 }

@@ -14,6 +14,7 @@ class MainWindowTest : public ::testing::Test
 protected:
     frmMain& Open()
     {
+        window.reset(); // the one before lets go of its document first
         window = std::make_unique<frmMain>();
         window->Load();
         return *window;
@@ -21,10 +22,9 @@ protected:
     template <typename T> T* Find(const char* name) const { return Control<T>(*window, name); }
     QAction* Menu(const char* name) const { return window->MenuItem(QString::fromLatin1(name)); }
     void Press(const char* button) const { Click(*window, button); }
-    // The last question asked, or an empty one.
-    DialogRequest LastRequest()
+    DialogRequest LastRequest() // the last question asked, or an empty one
     {
-        return dialogs->Requests().isEmpty() ? DialogRequest{} : dialogs->Requests().last();
+        return dialogs->Requests().value(dialogs->Requests().size() - 1);
     }
 
     TempDataFolder data;

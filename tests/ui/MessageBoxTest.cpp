@@ -14,8 +14,7 @@ TEST(MessageBox, EscapeAndCloseAnswerOnlyWhereTheSetCanCancel)
     DialogRequest request;
     for (const auto& [buttons, answer] : {std::pair{MsgButtons::YesNo, MsgResult::Yes},
                                           {MsgButtons::OK, MsgResult::OK},
-                                          {MsgButtons::OKCancel, MsgResult::Cancel},
-                                          {MsgButtons::YesNoCancel, MsgResult::Cancel}}) {
+                                          {MsgButtons::OKCancel, MsgResult::Cancel}}) {
         request.buttons = buttons;
         MessageBox box(request, nullptr);
         box.show();

@@ -18,13 +18,9 @@ inline void WhenPickFolderShows(std::function<void(frmPickFolder&)> act, int tri
 {
     QTimer::singleShot(0, qApp, [act, triesLeft] {
         auto* dialog = qobject_cast<frmPickFolder*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (triesLeft > 0)
-                WhenPickFolderShows(act, triesLeft - 1);
-            else
-                ADD_FAILURE() << "the folder entry dialog never came up";
-            return;
-        }
+        if (!dialog && triesLeft > 0)
+            return WhenPickFolderShows(act, triesLeft - 1);
+        ASSERT_NE(dialog, nullptr) << "the folder entry dialog never came up";
         act(*dialog);
         QTimer::singleShot(3000, dialog, [dialog] {
             EXPECT_FALSE(dialog->isVisible()) << "the folder entry dialog stayed open";
@@ -42,14 +38,5 @@ template <typename T> T* Control(QWidget& parent, const char* name)
 
 inline void Click(QWidget& parent, const char* button)
 {
-    if (auto* b = Control<QPushButton>(parent, button))
-        QTest::mouseClick(b, Qt::LeftButton);
-}
-
-inline void Type(QWidget& dialog, const char* field, const QString& text)
-{
-    if (auto* edit = Control<QLineEdit>(dialog, field)) {
-        edit->clear();
-        QTest::keyClicks(edit, text);
-    }
+    QTest::mouseClick(Control<QPushButton>(parent, button), Qt::LeftButton);
 }
