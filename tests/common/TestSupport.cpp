@@ -2,7 +2,6 @@
 
 #include "support/AppError.h"
 #include "support/Dialogs.h"
-#include "support/Paths.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,28 +11,26 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <ostream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 ScriptedDialogs::ScriptedDialogs()
+    : m_answerer(new ScriptedDialogAnswerer),
+      m_previous(Dialogs::SetAnswerer(std::unique_ptr<DialogAnswerer>(m_answerer)))
 {
-    auto answerer = std::make_unique<ScriptedDialogAnswerer>();
-    m_answerer = answerer.get();
-    m_previous = Dialogs::SetAnswerer(std::move(answerer));
 }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
     EXPECT_EQ(m_answerer->Pending(), 0) << "scripted answers were never asked for";
     Dialogs::SetAnswerer(std::move(m_previous));
-}
-
-TempFolder::TempFolder()
-{
-    EXPECT_TRUE(m_dir.isValid());
 }
 
 QString TempFolder::Write(const QString& name, const QByteArray& bytes) const
@@ -58,24 +55,22 @@ namespace {
 // Runs a tool; empty when it ended well, otherwise what went wrong.
 QString RunTool(const QString& program, const QStringList& arguments)
 {
-    const QString found = QStandardPaths::findExecutable(program).isEmpty()
-                              ? QStandardPaths::findExecutable(
-                                    program, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
-                              : QStandardPaths::findExecutable(program);
+    const QString found = QStandardPaths::findExecutable(
+        program, {u"/usr/bin"_s, u"/bin"_s, u"/usr/sbin"_s, u"/sbin"_s});
     if (found.isEmpty())
-        return program + QStringLiteral(" is not installed");
+        return program + u" is not installed"_s;
     QProcess process;
     process.start(found, arguments);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
-        return program + QStringLiteral(" failed: ") +
+        return program + u" failed: "_s +
                QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
     return {};
 }
 
 bool IsMountPoint(const QString& path)
 {
-    return ReadAll(QStringLiteral("/proc/self/mountinfo"))
+    return ReadAll(u"/proc/self/mountinfo"_s)
         .contains(QByteArray(' ' + QFile::encodeName(path) + ' '));
 }
 
@@ -83,32 +78,21 @@ bool IsMountPoint(const QString& path)
 
 FatStick::FatStick(int megabytes)
 {
-    const QString image = m_dir / QStringLiteral("stick.img");
+    const QString image = m_dir / u"stick.img"_s;
     QDir().mkpath(path());
-    if (!QFileInfo(QStringLiteral("/dev/fuse")).isWritable()) {
-        m_unavailable = QStringLiteral("/dev/fuse cannot be opened here");
-        return;
-    }
-    QFile file(image);
-    if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(megabytes) << 20)) {
-        m_unavailable = QStringLiteral("cannot make the image file");
-        return;
-    }
-    file.close();
-    m_unavailable =
-        RunTool(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("32"), image});
+    m_unavailable = RunTool(u"mkfs.vfat"_s,
+                            {u"-C"_s, u"-F"_s, u"32"_s, image, QString::number(megabytes * 1024)});
     if (m_unavailable.isEmpty())
-        m_unavailable = RunTool(QStringLiteral("fusefat"),
-                                {QStringLiteral("-o"), QStringLiteral("rw+"), image, path()});
+        m_unavailable = RunTool(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image, path()});
     if (m_unavailable.isEmpty() && !IsMountPoint(path()))
-        m_unavailable = QStringLiteral("fusefat did not mount the image");
+        m_unavailable = u"fusefat did not mount the image"_s;
 }
 
 FatStick::~FatStick()
 {
     // The driver may still be busy with the last writes for a moment.
     for (int attempt = 0; attempt < 50 && IsMountPoint(path()); ++attempt) {
-        if (RunTool(QStringLiteral("fusermount"), {QStringLiteral("-u"), path()}).isEmpty())
+        if (RunTool(u"fusermount"_s, {u"-u"_s, path()}).isEmpty())
             break;
         QThread::msleep(100);
     }
@@ -121,29 +105,11 @@ ScopedEnv::ScopedEnv(const char* name, const QString& value) : m_name(name)
     qputenv(name, QFile::encodeName(value));
 }
 
-ScopedEnv::~ScopedEnv()
-{
-    if (m_old)
-        qputenv(m_name, *m_old);
-    else
-        qunsetenv(m_name);
-}
-
 TempDataFolder::TempDataFolder()
     : m_env("XDG_CONFIG_HOME", m_root.path()), m_savedSwitch(DataFolderSwitch())
 {
     SetDataFolderSwitch(true);
     MakeFolderPath(GetDataFolder());
-}
-
-TempDataFolder::~TempDataFolder()
-{
-    SetDataFolderSwitch(m_savedSwitch);
-}
-
-QString TempDataFolder::operator/(const QString& name) const
-{
-    return GetDataFolder() + u'/' + name;
 }
 
 void ExpectBox(const DialogRequest& request, const QString& text, MsgIcon icon, MsgButtons buttons)
@@ -156,22 +122,18 @@ void ExpectBox(const DialogRequest& request, const QString& text, MsgIcon icon, 
 
 QString NoUserXattrs(const QString& folder)
 {
-    const QByteArray probe = QFile::encodeName(folder + QStringLiteral("/.xattr-probe"));
-    QFile(QFile::decodeName(probe)).open(QIODevice::WriteOnly);
-    const int rc = ::setxattr(probe.constData(), "user.probe", "1", 1, 0);
-    const int err = errno;
-    QFile::remove(QFile::decodeName(probe));
-    return rc == 0 ? QString()
-                   : QStringLiteral("no user extended attributes here: ") +
-                         QString::fromLocal8Bit(std::strerror(err));
+    const QByteArray path = QFile::encodeName(folder);
+    if (::setxattr(path.constData(), "user.probe", "1", 1, 0) != 0)
+        return u"no user extended attributes here: "_s +
+               QString::fromLocal8Bit(std::strerror(errno));
+    ::removexattr(path.constData(), "user.probe");
+    return {};
 }
 
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QMap<QString, QByteArray> TreeOf(const QString& folder)
@@ -197,18 +159,19 @@ int ErrorOf(const std::function<void()>& action)
     return 0;
 }
 
-int InChild(const std::function<int()>& action)
+int InChild(const std::function<int()>& action, qint64 fileSizeLimit)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        int code = 255;
-        try {
-            code = action();
-        } catch (const AppError& error) {
-            code = error.number() & 0xFF;
-        } catch (...) {
+        if (fileSizeLimit >= 0) {
+            std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of the process
+            const auto bytes = static_cast<rlim_t>(fileSizeLimit);
+            const rlimit limit{bytes, bytes};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
         }
-        ::_exit(code);
+        int code = 0;
+        const int error = ErrorOf([&] { code = action(); });
+        ::_exit(error != 0 ? error & 0xFF : code);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "support/Paths.h"
 #include "tests/common/ScriptedDialogAnswerer.h"
 
-#include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
@@ -18,8 +18,7 @@ class ScriptedDialogs
 public:
     ScriptedDialogs();
     ~ScriptedDialogs();
-    ScriptedDialogs(const ScriptedDialogs&) = delete;
-    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+    Q_DISABLE_COPY(ScriptedDialogs)
 
     ScriptedDialogAnswerer* operator->() { return m_answerer; }
 
@@ -28,13 +27,12 @@ private:
     std::unique_ptr<DialogAnswerer> m_previous;
 };
 
-// A temporary folder with helpers to make files in it.
+// A temporary folder with helpers to make files in it; `folder / name` is a path inside it.
 class TempFolder
 {
 public:
-    TempFolder();
+    TempFolder() { EXPECT_TRUE(m_dir.isValid()); }
     QString path() const { return m_dir.path(); }
-    // The full path of a name inside the folder.
     QString operator/(const QString& name) const { return m_dir.filePath(name); }
     // Writes the bytes (creating parent folders); returns the full path.
     QString Write(const QString& name, const QByteArray& bytes) const;
@@ -44,34 +42,30 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Sets an environment variable for the life of the object; the old value (or its absence)
-// comes back after.
+// Sets an environment variable while the object lives; then the old value (or none) is back.
 class ScopedEnv
 {
 public:
     ScopedEnv(const char* name, const QString& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() { m_old ? qputenv(m_name, *m_old) : qunsetenv(m_name); }
+    Q_DISABLE_COPY(ScopedEnv)
 
 private:
     const char* m_name;
     std::optional<QByteArray> m_old;
 };
 
-// A fresh configuration folder for the life of the object, with the data-folder switch on:
-// GetDataFolder() and the preferences file live inside it, and the folder exists.
+// A fresh configuration folder, with the data-folder switch on, for the life of the object: the
+// data folder (made) and the preferences file are inside it; `data / name` is in the data folder.
 class TempDataFolder
 {
 public:
     TempDataFolder();
-    ~TempDataFolder();
-    TempDataFolder(const TempDataFolder&) = delete;
-    TempDataFolder& operator=(const TempDataFolder&) = delete;
+    ~TempDataFolder() { SetDataFolderSwitch(m_savedSwitch); }
+    Q_DISABLE_COPY(TempDataFolder)
 
     QString config() const { return m_root.path(); }
-    // A file in the data folder.
-    QString operator/(const QString& name) const;
+    QString operator/(const QString& name) const { return GetDataFolder() + u'/' + name; }
 
 private:
     TempFolder m_root;
@@ -88,15 +82,13 @@ void ExpectBox(const DialogRequest& request, const QString& text, MsgIcon icon,
 QString NoUserXattrs(const QString& folder);
 
 // A small FAT32 file system in an image file, mounted through FUSE (fusefat) while the object
-// lives. Where it cannot be had (no /dev/fuse, no mkfs.vfat or fusefat, mounting refused),
-// unavailable() says why and the test should skip.
+// lives; where that cannot be done, unavailable() says why and the test should skip.
 class FatStick
 {
 public:
     explicit FatStick(int megabytes);
     ~FatStick();
-    FatStick(const FatStick&) = delete;
-    FatStick& operator=(const FatStick&) = delete;
+    Q_DISABLE_COPY(FatStick)
 
     QString unavailable() const { return m_unavailable; }
     QString path() const { return m_dir / QStringLiteral("stick"); }
@@ -115,10 +107,10 @@ QMap<QString, QByteArray> TreeOf(const QString& folder);
 // The number of the error the action raised, 0 when it raised none.
 int ErrorOf(const std::function<void()>& action);
 
-// Runs the action in a forked child and returns its exit code: what the action returned, or
-// the low byte of the number of the error it raised; -1 when the child did not exit. Nothing in
-// the child may touch gtest.
-int InChild(const std::function<int()>& action);
+// Runs the action in a forked child, with writes past `fileSizeLimit` bytes failing as on a full
+// disk when a limit is given. Returns what the action returned, the low byte of the number of
+// the error it raised, or -1 when the child did not exit. The child may not touch gtest.
+int InChild(const std::function<int()>& action, qint64 fileSizeLimit = -1);
 
 // Lets tests write QString values in expectations.
 void PrintTo(const QString& text, std::ostream* os);

@@ -5,17 +5,13 @@
 #include <QDir>
 #include <QFile>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Builders for document bytes, so tests can describe files the program never writes itself
-// (reserved strings with content, duplicates, damaged counts).
+// Builders of document bytes the program never writes: reserved strings, duplicates, damage.
 QByteArray Int16(int value)
 {
     return QByteArray(1, static_cast<char>(value & 0xFF)) + static_cast<char>(value >> 8 & 0xFF);
@@ -41,8 +37,7 @@ QByteArray Document(int count, const QByteArray& records = {})
     return "KOVIRBININI_100" + Int16(count) + records;
 }
 
-// The 63-byte reference file, spelled out rather than built with the helpers above: one record,
-// key "RenameFiles", value "0", section "settings".
+// The 63-byte reference file spelled out: key "RenameFiles", value "0", section "settings".
 const QByteArray kRenameFiles =
     QByteArrayLiteral("KOVIRBININI_100\x01\x00\x0B\x00RenameFiles\x01\x00"
                       "0\x08\x00settings") +
@@ -50,13 +45,12 @@ const QByteArray kRenameFiles =
 
 } // namespace
 
-TEST(CBinaryINI, WritesAndReadsTheReferenceFileByteForByte)
+TEST(CBinaryINI, WritesTheReferenceFileAndTextInTheCodePageOrAsUtf8)
 {
     TempFolder dir;
     const QString path = dir / u"Default Settings.cfg"_s;
     CBinaryINI ini;
     ini.SetFile(path);
-    EXPECT_EQ(ini.GetSimpleFileName(), u"Default Settings"_s);
     EXPECT_FALSE(QFile::exists(path) || ini.IsHeld()) << "binding to a new path creates nothing";
     ini.Commit();
     EXPECT_EQ(ReadAll(path), QByteArray("KOVIRBININI_100\0\0", 17));
@@ -66,15 +60,24 @@ TEST(CBinaryINI, WritesAndReadsTheReferenceFileByteForByte)
     ini.Commit();
     EXPECT_EQ(ReadAll(path), kRenameFiles);
 
+    // The length field counts bytes. Keys and sections are encoded the same way, and still
+    // match without regard to case.
+    const QString western = u"Caf\u00e9 \u20ac"_s;
+    const QString foreign = u"\u041f\u0440\u0438 \U0001F3B5"_s;
+    const QString section = u"\u0421\u0415\u041a"_s;
+    ini.WriteValue(u"\u00c9t\u00e9"_s, western, u"s"_s);
+    ini.WriteValue(u"k"_s, foreign, section);
+    ini.Commit();
+    EXPECT_EQ(ReadAll(path), Document(3, Record("RenameFiles", "0", "settings") +
+                                             Record("\xc9t\xe9", "Caf\xe9 \x80", "s") +
+                                             Record("k", foreign.toUtf8(), section.toUtf8())));
     ini.SetFile({});
-    EXPECT_TRUE(ini.File().isEmpty() && ini.GetSimpleFileName().isEmpty());
-    EXPECT_TRUE(ini.Records().isEmpty());
+    EXPECT_TRUE(ini.File().isEmpty() && ini.Records().isEmpty());
     ini.Commit(); // no file: nothing to do
-    ini.Refresh();
     ini.SetFile(path);
-    EXPECT_EQ(ini.File(), path);
-    EXPECT_EQ(ini.Records(),
-              QList<CBinaryINI::Record>({{u"RenameFiles"_s, u"0"_s, u"settings"_s}}));
+    EXPECT_EQ(ini.GetValue(u"\u00e9T\u00c9"_s, {}, u"S"_s), western);
+    EXPECT_EQ(ini.GetValue(u"K"_s, {}, u"\u0441\u0435\u043a"_s), foreign);
+    EXPECT_EQ(ini.GetValue(u"renamefiles"_s, {}, u"settings"_s), u"0");
 }
 
 TEST(CBinaryINI, RecordsMatchWithoutCaseAndDeletedOnesAreNotSaved)
@@ -87,19 +90,16 @@ TEST(CBinaryINI, RecordsMatchWithoutCaseAndDeletedOnesAreNotSaved)
                                   Record("Filetypes", "*.mp3", "settings")));
     CBinaryINI ini;
     ini.SetFile(path);
-    ASSERT_EQ(ini.Records().size(), 4);
     EXPECT_EQ(ini.GetValue(u"library"_s, {}, u"settings"_s), u"A");
     EXPECT_EQ(ini.GetValue(u"library"_s), u"C") << "the empty section is a section";
     EXPECT_EQ(ini.GetValue(u"Missing"_s, u"dflt"_s, u"settings"_s), u"dflt");
     EXPECT_EQ(ini.GetValue(u"Library"_s, u"dflt"_s, u"setting"_s), u"dflt");
 
-    // The first match changes and the duplicate stays. An empty value deletes the key but
-    // keeps the record in memory, until written again: then a new record is appended. With no
-    // section, an empty value is stored.
+    // The first match changes, the duplicate stays. An empty value deletes the key but keeps the
+    // record in memory (a new write appends one); with no section it is stored.
     ini.WriteValue(u"LIBRARY"_s, u"Z"_s, u"Settings"_s);
     ini.WriteValue(u"FILETYPES"_s, QString(), u"settings"_s);
     ini.WriteValue(u"nothing"_s, QString(), u"settings"_s);
-    EXPECT_EQ(ini.Records().at(3).key, CBinaryINI::kDeletedKey);
     EXPECT_EQ(ini.GetValue(u"Filetypes"_s, u"gone"_s, u"settings"_s), u"gone");
     ini.WriteValue(u"e"_s, QString(), QString());
     ini.WriteValue(u"Filetypes"_s, u"*.ogg"_s, u"settings"_s);
@@ -116,10 +116,6 @@ TEST(CBinaryINI, RecordsMatchWithoutCaseAndDeletedOnesAreNotSaved)
     ini.Commit();
     EXPECT_EQ(ReadAll(path), Document(3, Record("Library", "C", "") + Record("e", "", "") +
                                              Record("k", "1", "other")));
-    // Changes not saved are dropped by a reload.
-    ini.WriteValue(u"k"_s, u"2"_s, u"other"_s);
-    ini.Refresh();
-    EXPECT_EQ(ini.GetValue(u"k"_s, {}, u"other"_s), u"1");
 }
 
 TEST(CBinaryINI, DamagedFilesFailAndLeaveNothingHeld)
@@ -162,11 +158,11 @@ TEST(CBinaryINI, DamagedFilesFailAndLeaveNothingHeld)
         EXPECT_EQ(ini.Records().size(), records);
     }
 
-    // A document in a folder that does not exist loads empty and cannot be saved.
+    // A document in a folder that does not exist loads empty and cannot be saved; a folder is
+    // not a document: it loads as an empty, unheld one.
     EXPECT_EQ(ErrorOf([&] { ini.SetFile(dir / u"missing/lost.cfg"_s); }), 0);
     EXPECT_EQ(ErrorOf([&] { ini.Commit(); }), ErrorNumber::PathNotFound);
     EXPECT_FALSE(QFile::exists(dir / u"missing"_s));
-    // A folder is not a document: it loads as an empty, unheld one.
     EXPECT_EQ(ErrorOf([&] { ini.SetFile(dir.MakeFolder(u"sub.cfg"_s)); }), 0);
     EXPECT_FALSE(ini.IsHeld());
 }
@@ -175,43 +171,32 @@ TEST(CBinaryINI, HeldDocumentLocksOutOtherObjectsAndProcesses)
 {
     TempFolder dir;
     const QString path = dir.Write(u"shared.cfg"_s, kRenameFiles);
-    auto loadInChild = [&] {
+    // Another process loads the document and saves it with one more record.
+    auto child = [&] {
         return InChild([&] {
             CBinaryINI ini;
             ini.SetFile(path);
-            return ini.IsHeld() && ini.Records().size() == 1 ? 0 : 1;
-        });
-    };
-    auto saveInChild = [&] {
-        return InChild([&] {
-            CBinaryINI ini;
-            ErrorOf([&] { ini.SetFile(path); });
             ini.WriteValue(u"from"_s, u"child"_s);
             ini.Commit();
             return 0;
         });
     };
     {
-        CBinaryINI first;
+        CBinaryINI first, second;
         first.SetFile(path);
         ASSERT_TRUE(first.IsHeld());
-        CBinaryINI second;
         EXPECT_EQ(ErrorOf([&] { second.SetFile(path); }), ErrorNumber::PermissionDenied);
-        EXPECT_TRUE(!second.IsHeld() && second.Records().isEmpty());
-        second.WriteValue(u"k"_s, u"v"_s, u"s"_s);
         EXPECT_EQ(ErrorOf([&] { second.Commit(); }), ErrorNumber::PermissionDenied);
-        EXPECT_EQ(loadInChild(), 70);
-        EXPECT_EQ(saveInChild(), 70);
+        EXPECT_EQ(child(), 70);
         EXPECT_EQ(ReadAll(path), kRenameFiles) << "a refused save wrote something";
 
         // The holder saves freely, and the saved file is held in its turn.
         first.Commit();
         first.Commit();
-        EXPECT_EQ(ErrorOf([&] { second.Refresh(); }), ErrorNumber::PermissionDenied);
-        EXPECT_EQ(loadInChild(), 70);
+        EXPECT_EQ(ErrorOf([&] { second.SetFile(path); }), ErrorNumber::PermissionDenied);
+        EXPECT_EQ(child(), 70);
     }
-    EXPECT_EQ(loadInChild(), 0);
-    EXPECT_EQ(saveInChild(), 0);
+    EXPECT_EQ(child(), 0);
     CBinaryINI reader;
     reader.SetFile(path);
     EXPECT_EQ(reader.GetValue(u"FROM"_s), u"child");
@@ -236,22 +221,18 @@ TEST(CBinaryINI, LimitsAreCheckedBeforeAnythingIsWritten)
     EXPECT_EQ(writeError({{u"k"_s, wide, {}}}), ErrorNumber::Overflow);
     EXPECT_EQ(writeError({{u"k"_s, wide.left(16383), {}}}), 0);
     EXPECT_EQ(writeError({{narrow, narrow, narrow}}), 0);
-    EXPECT_EQ(writeError({{{}, {}, narrow + u'x'}}), ErrorNumber::Overflow);
     EXPECT_EQ(writeError({{narrow + u'x', {}, {}}}), ErrorNumber::Overflow);
 
     // In memory the count is 16-bit too, deleted records included.
     TempFolder dir;
     records.removeLast();
-    records.first().key = CBinaryINI::kDeletedKey;
-    records.last().key = u"0"_s;
+    records.first().section = u"s"_s;
     CBinaryINI full;
     full.SetFile(dir.Write(u"full.cfg"_s, CBinaryINI::WriteRecords(records)));
-    ASSERT_EQ(full.Records().size(), 32766);
-    full.WriteValue(u"extra"_s, u"v"_s, u"s"_s);
-    full.WriteValue(u"extra"_s, QString(), u"s"_s);
+    full.WriteValue(u"k"_s, QString(), u"s"_s);
     ASSERT_EQ(full.Records().size(), 32767);
     EXPECT_EQ(ErrorOf([&] { full.WriteValue(u"one more"_s, u"v"_s); }), ErrorNumber::Overflow);
-    EXPECT_EQ(ErrorOf([&] { full.WriteValue(u"0"_s, u"w"_s); }), 0);
+    EXPECT_EQ(ErrorOf([&] { full.WriteValue(u"k"_s, u"w"_s); }), 0);
 }
 
 // Each way a save can fail leaves the old document whole and no temporary file beside it.
@@ -259,7 +240,6 @@ TEST(CBinaryINI, FailedSavesLeaveTheOldDocument)
 {
     TempFolder dir;
     const QString path = dir.Write(u"keep.cfg"_s, kRenameFiles);
-    const QByteArray name = QFile::encodeName(path);
     auto unchanged = [&] {
         return ReadAll(path) == kRenameFiles &&
                QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{u"keep.cfg"_s};
@@ -274,60 +254,16 @@ TEST(CBinaryINI, FailedSavesLeaveTheOldDocument)
     // A full disk, simulated by a file-size limit smaller than the new document.
     const QString big(4000, u'x');
     ini.WriteValue(u"Library"_s, big, u"settings"_s);
-    EXPECT_EQ(InChild([&] {
-                  std::signal(SIGXFSZ, SIG_IGN);
-                  const rlimit limit{1000, 1000};
-                  ::setrlimit(RLIMIT_FSIZE, &limit);
-                  ini.Commit();
-                  return 0;
-              }),
+    EXPECT_EQ(InChild([&] { return ErrorOf([&] { ini.Commit(); }); }, 1000),
               ErrorNumber::PathFileAccess);
     EXPECT_TRUE(unchanged());
 
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root, read-only folders and files do not stop a save";
-    const QByteArray folder = QFile::encodeName(dir.path());
-    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
-    EXPECT_EQ(ErrorOf([&] { ini.Commit(); }), ErrorNumber::PermissionDenied);
-    ::chmod(folder.constData(), 0700);
-    EXPECT_TRUE(unchanged());
-    EXPECT_FALSE(ini.IsHeld());
-
-    // It works again once the folder is writable, and keeps the document's permissions.
+    // Then it works, and keeps the document's permissions.
+    const QByteArray name = QFile::encodeName(path);
     ASSERT_EQ(::chmod(name.constData(), 0640), 0);
     ini.Commit();
-    EXPECT_TRUE(ini.IsHeld());
     struct stat st = {};
     ASSERT_EQ(::stat(name.constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    ini.SetFile({});
-    // Without write permission the document cannot be opened for its exclusive use.
-    ASSERT_EQ(::chmod(name.constData(), 0440), 0);
-    EXPECT_EQ(ErrorOf([&] { ini.SetFile(path); }), ErrorNumber::PermissionDenied);
-    EXPECT_FALSE(ini.IsHeld());
-    ::chmod(name.constData(), 0640);
-    ini.SetFile(path);
-    EXPECT_EQ(ini.GetValue(u"Library"_s, {}, u"settings"_s), big);
-}
-
-TEST(CBinaryINI, TextIsStoredInTheCodePageOrAsUtf8)
-{
-    TempFolder dir;
-    const QString path = dir / u"text.cfg"_s;
-    // The length field counts bytes. Keys and sections are encoded the same way, and still
-    // match without regard to case.
-    const QString western = u"Caf\u00e9 \u20ac"_s;
-    const QString foreign = u"\u041f\u0440\u0438 \U0001F3B5"_s;
-    const QString section = u"\u0421\u0415\u041a"_s;
-    CBinaryINI ini;
-    ini.SetFile(path);
-    ini.WriteValue(u"\u00c9t\u00e9"_s, western, u"s"_s);
-    ini.WriteValue(u"k"_s, foreign, section);
-    ini.Commit();
-    EXPECT_EQ(ReadAll(path), Document(2, Record("\xc9t\xe9", "Caf\xe9 \x80", "s") +
-                                             Record("k", foreign.toUtf8(), section.toUtf8())));
-    ini.SetFile({});
-    ini.SetFile(path);
-    EXPECT_EQ(ini.GetValue(u"\u00e9T\u00c9"_s, {}, u"S"_s), western);
-    EXPECT_EQ(ini.GetValue(u"K"_s, {}, u"\u0441\u0435\u043a"_s), foreign);
+    EXPECT_TRUE(ReadAll(path).contains(big.toLatin1()));
 }
