@@ -266,4 +266,14 @@ TEST(CBinaryINI, FailedSavesLeaveTheOldDocument)
     ASSERT_EQ(::stat(name.constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_TRUE(ReadAll(path).contains(big.toLatin1()));
+
+    // A folder the user may not write in: no new document can be made beside the old one.
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write in read-only folders";
+    const QByteArray saved = ReadAll(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
+    ini.WriteValue(u"Library"_s, u"other"_s, u"settings"_s);
+    EXPECT_EQ(ErrorOf([&] { ini.Commit(); }), ErrorNumber::PermissionDenied);
+    EXPECT_EQ(ReadAll(path), saved);
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
 }
