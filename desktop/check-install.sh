@@ -69,7 +69,7 @@ rm -f "$build"/pendrift_*.deb
 deb=$(echo "$build"/pendrift_*.deb)
 [ -f "$deb" ] || fail "no package in $build"
 echo "$deb"
-dpkg-deb --info "$deb" | sed -n '/ Package:/,$p'
+dpkg-deb --field "$deb"
 dpkg-deb --contents "$deb"
 dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}' | LC_ALL=C sort \
     >"$work/packaged.txt"
