@@ -19,7 +19,7 @@ protected:
     bool Use(const char* button, std::function<void(frmPickFolder&)> act)
     {
         const QSignalSpy changed(window->findChild<JobPanel*>(), &JobPanel::modified);
-        WhenPickFolderShows(std::move(act));
+        WhenShown<frmPickFolder>(std::move(act));
         Press(button);
         return !changed.isEmpty();
     }
@@ -93,7 +93,7 @@ TEST_F(EntriesTest, EditFillsTheDialogAndKeepsThePosition)
     // The numbers are stored as plain decimals, whatever the regional settings.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     SortedList* destinations = List("lstDestination", u"/n,100,25"_s, 0);
-    WhenPickFolderShows([&](frmPickFolder& dialog) {
+    WhenShown<frmPickFolder>([&](frmPickFolder& dialog) {
         EXPECT_EQ(dialog.windowTitle(), u"Edit Dest Entry"_s);
         EXPECT_EQ(dialog.txtDestinationSize()->text() + u'|' + dialog.txtPercNewFiles()->text(),
                   u"100|25"_s);

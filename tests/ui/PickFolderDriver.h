@@ -12,18 +12,18 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Acts on the folder entry dialog once it is up as a modal window (from inside its event loop).
-// A dialog the action leaves open is hidden after a while and fails the test, so no test hangs.
-inline void WhenPickFolderShows(std::function<void(frmPickFolder&)> act, int triesLeft = 100)
+// Acts on a modal window of type Dialog once it is up (from inside its event loop). A window the
+// action leaves open is hidden after a while and fails the test, so no test hangs.
+template <typename Dialog> void WhenShown(std::function<void(Dialog&)> act, int triesLeft = 100)
 {
     QTimer::singleShot(0, qApp, [act, triesLeft] {
-        auto* dialog = qobject_cast<frmPickFolder*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
         if (!dialog && triesLeft > 0)
-            return WhenPickFolderShows(act, triesLeft - 1);
-        ASSERT_NE(dialog, nullptr) << "the folder entry dialog never came up";
+            return WhenShown<Dialog>(act, triesLeft - 1);
+        ASSERT_NE(dialog, nullptr) << "the dialog never came up";
         act(*dialog);
         QTimer::singleShot(3000, dialog, [dialog] {
-            EXPECT_FALSE(dialog->isVisible()) << "the folder entry dialog stayed open";
+            EXPECT_FALSE(dialog->isVisible()) << "the dialog stayed open";
             dialog->hide();
         });
     });
