@@ -241,6 +241,10 @@ TEST(ShuffleRun, CancelRunsTheFinish)
     EXPECT_TRUE(run.EndedDone());
     EXPECT_EQ(run.dialogs->Requests().last().text, u"Done!"_s);
     EXPECT_EQ(ReadAll(lib.Dest(u"A.m3u"_s)), kEmptyPlaylist);
+    Shuffle early({MsgResult::OK});
+    early.host.cancelAfter = u"Initializing..."_s;
+    early.Go(job, false);
+    EXPECT_TRUE(early.final.endsWith(u"(Transferred 0 KB/s)"_s)) << early.final.toStdString();
 
     // Unattended, the destination is emptied first (everything in it, at any depth); a cancel
     // after the first copy keeps those copies under their own names, unrenamed.
@@ -313,6 +317,17 @@ TEST(ShuffleRun, TwoCandidatesInListOrderAndNothingCopied)
     Shuffle full;
     EXPECT_EQ(full.Go(lib.Job(u"*.mp3"_s, {a + u",0,0"_s}), true), ShuffleOutcome::Finished);
     EXPECT_TRUE(full.final.endsWith(u"(Transferred 0 KB/s)"_s)) << full.final.toStdString();
+
+    // From three on, the order is random.
+    lib.Add({u"x3.mp3"_s}, 700000, false);
+    QSet<QString> chosen;
+    for (quint32 seed = 1; seed <= 6; ++seed) {
+        QDir(a).removeRecursively();
+        Shuffle run({MsgResult::Yes});
+        run.Go(lib.Job(u"*.mp3"_s, {a + u",1,0"_s}), true, seed);
+        chosen.insert(FilesIn(a).join(u'|'));
+    }
+    EXPECT_GT(chosen.size(), 1);
 }
 
 TEST(Transfer, PlaylistNamesAndRenameLists)

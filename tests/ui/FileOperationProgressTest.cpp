@@ -80,7 +80,8 @@ TEST(FileOperationProgress, ShowsTheWorkOverItsOwnerAndStaysForFailures)
     EXPECT_TRUE(observer->End());
     observer.reset();
     EXPECT_NE(testing::internal::GetCapturedStderr().find("/lib/missing.mp3"), std::string::npos);
-    EXPECT_EQ(window->findChild<QListWidget*>(u"lstFailures"_s)->count(), 1);
+    const auto* failures = window->findChild<QListWidget*>(u"lstFailures"_s);
+    EXPECT_TRUE(failures->count() == 1 && failures->isVisible());
     auto* button = window->findChild<QPushButton*>(u"cmdCancel"_s);
     EXPECT_TRUE(window->isVisible() && button->text() == u"Close");
     QTest::mouseClick(button, Qt::LeftButton);

@@ -86,12 +86,15 @@ TEST_F(MainWindowTest, PlacementAndTitleFromThePreferences)
 TEST_F(MainWindowTest, EnterPressesStartAndABusyWindowOnlyStopsTakingInput)
 {
     frmMain& w = Open();
+    QTest::keyClick(Find<QWidget>("txtFiletypes"), Qt::Key_F5);
+    EXPECT_TRUE(dialogs->Requests().isEmpty()) << "only Enter starts";
     // Enter anywhere but on another button starts the run, which stops at once for an empty job.
     for (const char* name : {"txtFiletypes", "lstLibrary", "chkRenameFiles", "cmdOK"}) {
         dialogs->Queue(MsgResult::OK);
-        QTest::keyClick(Find<QWidget>(name), Qt::Key_Return);
+        QTest::keyClick(Find<QWidget>(name), name[0] == 'l' ? Qt::Key_Enter : Qt::Key_Return);
     }
     ExpectBox(LastRequest(), u"You must enter valid folders."_s, MsgIcon::Exclamation);
+    EXPECT_EQ(dialogs->Requests().size(), 4);
     auto* library = Find<SortedList>("lstLibrary");
     library->SelectIndex(library->AddItem(u"/music"_s));
     QTest::keyClick(Find<QPushButton>("cmdLibraryRemove"), Qt::Key_Enter);
@@ -206,6 +209,15 @@ TEST_F(MainWindowTest, LoadKeepsTheDocumentLockedAndFailedOpensChangeNothing)
     holder.SetFile(QString());
     Menu("mnuFile_22")->trigger();
     EXPECT_EQ(w.windowTitle(), u"Held - Pendrift"_s);
+
+    // A stored "2" shows partly ticked until the user clicks the box; then it only ticks and
+    // unticks.
+    w.LoadSettings(WriteDocument(data / u"Part.cfg"_s, {{u"RenameFiles"_s, u"2"_s}}));
+    auto* rename = Find<QCheckBox>("chkRenameFiles");
+    EXPECT_EQ(rename->checkState(), Qt::PartiallyChecked);
+    for (int click = 0; click < 3; ++click)
+        QTest::mouseClick(rename, Qt::LeftButton);
+    EXPECT_EQ(rename->checkState(), Qt::Checked);
 }
 
 TEST_F(MainWindowTest, LoadLastFileOnStartup)
