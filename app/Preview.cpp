@@ -4,8 +4,6 @@
 #include "documents/JobDocument.h"
 #include "engine/QuietHost.h"
 #include "engine/ShuffleRun.h"
-#include "support/ConsoleDialogAnswerer.h"
-#include "support/Dialogs.h"
 
 #include <cstdio>
 
@@ -51,15 +49,6 @@ std::optional<quint32> ParseSeed(const QString& text)
 
 int RunPreview(const QString& documentPath, std::optional<quint32> seed)
 {
-    // Whatever the display, a preview talks on the console.
-    std::unique_ptr<DialogAnswerer> previous =
-        Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>());
-    struct Restore
-    {
-        std::unique_ptr<DialogAnswerer>& previous;
-        ~Restore() { Dialogs::SetAnswerer(std::move(previous)); }
-    } restore{previous};
-
     // Opened as a run opens it: a document held elsewhere is refused.
     CBinaryINI document;
     document.SetFile(documentPath);

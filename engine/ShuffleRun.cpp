@@ -211,9 +211,8 @@ void ShuffleRun::EmptyDestinations()
             found.emptiedBytes = totals.bytes;
             m_preview.push_back(found);
         }
-        m_previewNames.assign(m_budgets.size(), DestinationNames());
-        for (std::size_t d = 0; d < m_budgets.size(); ++d)
-            m_previewNames[d] = DestinationNames(m_safeNames[d]);
+        for (const bool safeNames : m_safeNames)
+            m_previewNames.emplace_back(safeNames);
         m_previewBytes.assign(m_budgets.size(), 0);
         return;
     }
