@@ -9,25 +9,25 @@
 
 namespace {
 
-QString Report(const std::vector<PreviewDestination>& destinations, quint32 seed)
+QString Report(const RunPlan& plan, quint32 seed)
 {
     QString out;
-    for (const PreviewDestination& destination : destinations) {
+    for (const DestinationPlan& destination : plan.destinations) {
         out += destination.folder + u'\n';
         out += QStringLiteral("  emptying removes %1 files, %2 bytes\n")
                    .arg(destination.emptiedFiles)
                    .arg(destination.emptiedBytes);
         for (int pass = 0; pass < 2; ++pass) {
-            const PreviewDestination::Step& step = destination.passes[pass];
+            const PlannedPass& step = destination.passes[pass];
             out += QStringLiteral("  pass %1 (%2): %3 files, %4 of %5 bytes\n")
                        .arg(pass + 1)
                        .arg(pass == 0 ? QStringLiteral("new files") : QStringLiteral("any files"))
-                       .arg(step.names.size())
+                       .arg(step.files.size())
                        .arg(step.used)
                        .arg(step.budget);
-            for (qsizetype i = 0; i < step.names.size(); ++i)
-                out += QStringLiteral("    ") + step.names.at(i) + QStringLiteral(" <- ") +
-                       step.sources.at(i) + u'\n';
+            for (const PlannedFile& file : step.files)
+                out += QStringLiteral("    ") + file.target + QStringLiteral(" <- ") + file.source +
+                       u'\n';
         }
     }
     return out + QStringLiteral("seed: %1\n").arg(seed);
@@ -56,9 +56,9 @@ int RunPreview(const QString& documentPath, std::optional<quint32> seed)
     QuietHost host;
     ShuffleRun run(job, host, true, {seed, true});
     const ShuffleOutcome outcome = run.Run();
-    if (outcome != ShuffleOutcome::Finished || !run.Seed())
+    if (outcome != ShuffleOutcome::Finished || !run.Plan() || !run.Seed())
         return 1;
-    std::fputs(Report(run.Preview(), *run.Seed()).toLocal8Bit().constData(), stdout);
+    std::fputs(Report(*run.Plan(), *run.Seed()).toLocal8Bit().constData(), stdout);
     std::fflush(stdout);
     return 0;
 }

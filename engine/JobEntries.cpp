@@ -24,7 +24,11 @@ QString LibraryEntry::Format() const
 
 DestinationEntry DestinationEntry::Parse(const QString& text)
 {
-    return {GetField(text, 1, kComma), GetField(text, 2, kComma), GetField(text, 3, kComma)};
+    const qsizetype last = text.lastIndexOf(kComma);
+    const qsizetype middle = last > 0 ? text.lastIndexOf(kComma, last - 1) : -1;
+    if (middle < 0)
+        return {GetField(text, 1, kComma), GetField(text, 2, kComma), QString()};
+    return {text.left(middle), text.mid(middle + 1, last - middle - 1), text.mid(last + 1)};
 }
 
 QString DestinationEntry::Format() const
@@ -33,9 +37,9 @@ QString DestinationEntry::Format() const
            PlainDecimal(LeadingNumber(percent));
 }
 
-qint32 DestinationEntry::MaxSizeMegabytes() const
+qint64 DestinationEntry::MaxSizeMegabytes() const
 {
-    return ToInt32(LeadingNumber(maxSize));
+    return ToInt64(LeadingNumber(maxSize));
 }
 
 qint16 DestinationEntry::PercentNew() const

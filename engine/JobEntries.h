@@ -17,8 +17,10 @@ struct LibraryEntry
 };
 
 // A destination folder, its maximum size in megabytes and its percentage of new files, joined
-// by ",". The numbers keep the text they were stored with, so editing an entry shows what the
-// document holds; they become numbers only when a run needs them.
+// by ",". Read from the right: with three or more fields the last two are the numbers and
+// everything before them, commas included, is the folder. The numbers keep the text they were
+// stored with, so editing an entry shows what the document holds; they become numbers only
+// when a run needs them.
 struct DestinationEntry
 {
     QString folder;
@@ -29,7 +31,7 @@ struct DestinationEntry
     // The numbers are written as plain decimals with "." whatever the regional settings.
     QString Format() const;
 
-    // Error 6 when a value does not fit: megabytes in 32 bits, the percentage in 16.
-    qint32 MaxSizeMegabytes() const;
+    // Error 6 when a value does not fit: megabytes in 64 bits, the percentage in 16.
+    qint64 MaxSizeMegabytes() const;
     qint16 PercentNew() const;
 };

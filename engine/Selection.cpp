@@ -1,47 +1,43 @@
 #include "engine/Selection.h"
 
 #include "support/Numbers.h"
-#include "support/Paths.h"
 
-DestinationBudget DestinationBudget::Of(const DestinationEntry& entry)
+DestinationBudget DestinationBudget::Of(qint64 megabytes, qint16 percentNew)
 {
     DestinationBudget budget;
-    budget.folder = entry.folder;
-    const qint16 percent = entry.PercentNew();
-    budget.all = CheckedMul(entry.MaxSizeMegabytes(), 1048576);
-    budget.takesNewFiles = percent > 0;
-    if (budget.takesNewFiles)
-        budget.newFiles = ToInt32(percent / 100.0 * static_cast<double>(budget.all));
+    budget.all = CheckedMul64(megabytes, 1048576);
+    budget.takesNewFiles = percentNew > 0;
+    if (budget.takesNewFiles) {
+        // To the nearest byte, in integers: a double would round sizes past 2^53. A megabyte
+        // is 2^20 bytes, so a share never ends in exactly half a byte.
+        const __int128 share =
+            static_cast<__int128>(budget.all) * std::min<qint16>(percentNew, 100);
+        budget.newFiles = static_cast<qint64>((share + 50) / 100);
+    }
     return budget;
 }
 
-StepSelection SelectFiles(const std::vector<Candidate>& candidates, qint32 used, qint32 budget,
+StepSelection SelectFiles(const std::vector<LibraryFile>& files,
+                          const std::vector<qsizetype>& order, qint64 used, qint64 budget,
                           const std::vector<const DestinationNames*>& destinations,
-                          std::size_t self, QChar renameLetter,
-                          const std::function<void()>& afterEach)
+                          std::size_t self, const std::function<void()>& afterEach)
 {
     StepSelection step;
     step.used = used;
     // Two library files of one name would overwrite each other in this step's copy.
     DestinationNames chosenHere;
-    for (std::size_t k = 0; k < candidates.size(); ++k) {
-        const Candidate& candidate = candidates[k];
-        if (CheckedAdd(step.used, candidate.size) <= budget) {
-            const QString fileName = ParsePath(candidate.path, PathPart::FileName);
-            const QString nameHere = destinations[self]->NameFor(fileName);
+    for (const qsizetype index : order) {
+        const LibraryFile& file = files[static_cast<std::size_t>(index)];
+        // Written so that it cannot overflow: used may already exceed the budget.
+        if (file.size <= budget - step.used) {
+            const QString nameHere = destinations[self]->NameFor(file.name);
             bool taken = chosenHere.Contains(nameHere);
             for (std::size_t d = 0; d < destinations.size() && !taken; ++d)
-                taken = destinations[d]->Contains(destinations[d]->NameFor(fileName));
+                taken = destinations[d]->Contains(destinations[d]->NameFor(file.name));
             if (!taken) {
                 chosenHere.Add(nameHere);
-                step.used += candidate.size;
-                ChosenFile file{static_cast<qsizetype>(k), nameHere, {}};
-                if (!renameLetter.isNull())
-                    file.newName =
-                        renameLetter +
-                        QStringLiteral("%1").arg(step.chosen.size() + 1, 4, 10, QChar(u'0')) +
-                        u'.' + ParsePath(nameHere, PathPart::Extension);
-                step.chosen.push_back(std::move(file));
+                step.used += file.size;
+                step.chosen.emplace_back(index, nameHere);
             }
         }
         if (afterEach)

@@ -1,28 +1,20 @@
 #include "engine/ShuffleRun.h"
 
+#include "engine/JobEntries.h"
 #include "engine/ScanFolder.h"
 #include "engine/Transfer.h"
-#include "support/AppError.h"
 #include "support/CRndNoRepeat.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
-#include "support/FileSystem.h"
 #include "support/Int32Array.h"
 #include "support/Paths.h"
-#include "support/ShellFileOperation.h"
+#include "support/RunLock.h"
 #include "support/Text.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 
 namespace {
-
-// Loops over the lists count in 16 bits, which cannot step past 32,767.
-void CheckListLimit(qint32 count)
-{
-    if (count >= 32767)
-        RaiseError(ErrorNumber::Overflow);
-}
 
 class Stopwatch
 {
@@ -41,18 +33,20 @@ private:
     QElapsedTimer m_timer;
 };
 
-// A random order of 0..n-1 as order(1..n); lists of one or two entries keep their order, since
-// the random source cannot order fewer than three numbers.
-Int32Array DrawOrder(CRndNoRepeat& rnd, qint32 n)
+// A random order of the positions; lists of one or two entries keep their order, since the
+// random source cannot order fewer than three numbers.
+std::vector<qsizetype> DrawOrder(CRndNoRepeat& rnd, const std::vector<qsizetype>& positions)
 {
-    Int32Array order(1, n);
-    if (n > 2) {
-        rnd.Non_Repeating_Numbers(n, n, order, 0, false);
-    } else {
-        for (qint32 k = 1; k <= n; ++k)
-            order[k] = k - 1;
-    }
-    return order;
+    const auto n = static_cast<qint32>(positions.size());
+    if (n <= 2)
+        return positions;
+    Int32Array order;
+    rnd.Non_Repeating_Numbers(n, n, order, 0, false);
+    std::vector<qsizetype> drawn;
+    drawn.reserve(positions.size());
+    for (qint32 k = 1; k <= n; ++k)
+        drawn.push_back(positions[static_cast<std::size_t>(order[k])]);
+    return drawn;
 }
 
 } // namespace
@@ -60,8 +54,8 @@ Int32Array DrawOrder(CRndNoRepeat& rnd, qint32 n)
 ShuffleRun::ShuffleRun(const ShuffleJob& job, ShuffleHost& host, bool bAutoMode,
                        const ShuffleOptions& options)
     : m_job(job), m_host(host), m_autoMode(bAutoMode), m_options(options),
-      // Taken again after the destinations are emptied; set here so that a run cancelled
-      // before that reports 0 seconds instead of the whole epoch.
+      // Taken again once the questions are answered; set here so that a run cancelled before
+      // that reports 0 seconds instead of the whole epoch.
       m_startSeconds(QDateTime::currentSecsSinceEpoch())
 {
 }
@@ -93,45 +87,39 @@ ShuffleOutcome ShuffleRun::Run()
         if (m_job.libraries.isEmpty() || m_job.destinations.isEmpty())
             return Stop(QStringLiteral("You must enter valid folders."));
         CheckForCancel();
+        for (const QString& entry : m_job.destinations)
+            m_folders << CleanFolderPath(DestinationEntry::Parse(entry).folder);
         if (const QString problem = DestinationProblem(); !problem.isEmpty())
             return Stop(problem);
+        if (!m_options.preview) {
+            m_lock = RunLock::Acquire(m_folders);
+            if (!m_lock)
+                return Stop(QStringLiteral("Cannot and will not continue! A destination folder "
+                                           "is in use by another run."));
+        }
         CheckForCancel();
         if (!CreateMissingFolders())
             return Stop(QString());
         CheckForCancel();
+        RunFacts facts;
+        facts.emptying = AskToEmpty();
+        facts.rename = m_job.renameFiles == 1;
+        CheckForCancel();
 
-        // Nothing is emptied before the run knows it can go on: the libraries hold files and
-        // every destination's budget can be formed.
         m_host.ShowProgress(true);
         m_host.SetProgress(0, 100);
-        ScanLibraries();
-        CheckForCancel();
-        if (m_count == 0)
-            return Stop(QStringLiteral("Nothing to do. No files were found!"));
-        PlanDestinations();
-        CheckForCancel();
-        EmptyDestinations();
-        CheckForCancel();
-
         m_startSeconds = QDateTime::currentSecsSinceEpoch();
-        m_rename = m_job.renameFiles == 1;
-        m_transfer.emplace(m_rename);
-        CollectNewFiles();
-        DrawOrders();
-
-        const qint32 D = static_cast<qint32>(m_budgets.size());
-        m_host.SetProgress(1, 2 * D + 1);
-        CheckForCancel();
-        for (Pass pass : {Pass::NewFiles, Pass::AnyFiles}) {
-            for (qint16 d = 0; d < D; ++d)
-                DestinationStep(pass, d);
-            CheckForCancel();
+        if (!GatherFacts(facts))
+            return Stop(QStringLiteral("Nothing to do. No files were found!"));
+        DrawOrders(facts);
+        {
+            Stopwatch watch(m_timings ? &m_timings->planSeconds : nullptr);
+            m_plan = MakePlan(facts, [this] { CheckForCancel(); });
         }
-
         CheckForCancel();
-        if (m_rename && !m_options.preview) {
-            m_host.SetStatus(QStringLiteral("Renaming files..."));
-            m_transfer->RenameAll();
+        if (!m_options.preview) {
+            m_transfer = std::make_unique<Transfer>(m_host, [this] { CheckForCancel(); });
+            m_transfer->Apply(*m_plan);
         }
     } catch (const Cancelled&) {
         // A confirmed cancel goes straight to the finish sequence.
@@ -145,15 +133,13 @@ ShuffleOutcome ShuffleRun::Run()
 
 QString ShuffleRun::DestinationProblem() const
 {
-    for (const QString& entry : m_job.destinations) {
-        const QString folder = DestinationEntry::Parse(entry).folder;
-        if (TrimSpaces(folder).isEmpty() || IsRootPath(folder))
+    for (const QString& folder : m_folders) {
+        if (folder.isEmpty() || IsRootPath(folder))
             return QStringLiteral("Cannot and will not continue! Either one of the destination "
                                   "folders is blank or it is a ROOT path.");
     }
     // Emptying such a destination would throw away the library itself.
-    for (const QString& entry : m_job.destinations) {
-        const QString folder = DestinationEntry::Parse(entry).folder;
+    for (const QString& folder : m_folders) {
         for (const QString& library : m_job.libraries) {
             if (FoldersOverlap(folder, LibraryEntry::Parse(library).folder))
                 return QStringLiteral("Cannot and will not continue! A destination folder is, "
@@ -166,8 +152,7 @@ QString ShuffleRun::DestinationProblem() const
 bool ShuffleRun::CreateMissingFolders()
 {
     QStringList missing;
-    for (const QString& entry : m_job.destinations) {
-        const QString folder = DestinationEntry::Parse(entry).folder;
+    for (const QString& folder : m_folders) {
         if (!PathExists(folder, true))
             missing << folder;
     }
@@ -183,168 +168,62 @@ bool ShuffleRun::CreateMissingFolders()
     return true;
 }
 
-void ShuffleRun::ScanLibraries()
+bool ShuffleRun::AskToEmpty()
 {
-    Stopwatch watch(m_timings ? &m_timings->scanSeconds : nullptr);
-    m_host.SetStatus(QStringLiteral("Getting list of files..."));
-    ScanLibraryEntries(m_job.libraries, m_job.fileTypes, m_files, m_count);
+    return m_autoMode || m_options.preview ||
+           Dialogs::MsgBox(QStringLiteral("Delete all files from destination folders first?"),
+                           MsgButtons::YesNo, MsgIcon::Question, {},
+                           MsgResult::No) == MsgResult::Yes;
 }
 
-void ShuffleRun::PlanDestinations()
+bool ShuffleRun::GatherFacts(RunFacts& facts)
 {
-    CheckListLimit(m_count);
-    CheckListLimit(static_cast<qint32>(m_job.destinations.size()));
-    for (const QString& entry : m_job.destinations) {
-        m_budgets.push_back(DestinationBudget::Of(DestinationEntry::Parse(entry)));
-        m_safeNames.push_back(RefusesAwkwardNames(m_budgets.back().folder));
-    }
-}
-
-void ShuffleRun::EmptyDestinations()
-{
-    if (m_options.preview) {
-        for (const DestinationBudget& destination : m_budgets) {
-            PreviewDestination found;
-            found.folder = destination.folder;
-            const FolderTotals totals = CountFolderContents(destination.folder);
-            found.emptiedFiles = totals.files;
-            found.emptiedBytes = totals.bytes;
-            m_preview.push_back(found);
+    QStringList paths;
+    {
+        Stopwatch watch(m_timings ? &m_timings->scanSeconds : nullptr);
+        m_host.SetStatus(QStringLiteral("Getting list of files..."));
+        QStringList libraries;
+        for (const QString& text : m_job.libraries) {
+            LibraryEntry entry = LibraryEntry::Parse(text);
+            entry.folder = CleanFolderPath(entry.folder);
+            libraries << entry.Format();
         }
-        for (const bool safeNames : m_safeNames)
-            m_previewNames.emplace_back(safeNames);
-        m_previewBytes.assign(m_budgets.size(), 0);
-        return;
-    }
-    const bool empty =
-        m_autoMode ||
-        Dialogs::MsgBox(QStringLiteral("Delete all files from destination folders first?"),
-                        MsgButtons::YesNo, MsgIcon::Question, {}, MsgResult::No) == MsgResult::Yes;
-    if (!empty)
-        return;
-    m_host.SetStatus(QStringLiteral("Deleting dest files..."));
-    for (const DestinationBudget& destination : m_budgets)
-        DeleteFilesToRecycle({AddTrailingSlash(destination.folder) + QStringLiteral("*.*")});
-}
-
-void ShuffleRun::CollectNewFiles()
-{
-    m_host.SetStatus(QStringLiteral("Scanning for new files..."));
-    m_sizes.reserve(static_cast<std::size_t>(m_count));
-    for (qint32 i = 0; i < m_count; ++i) {
-        if (GetAttr(m_files.at(i)) & FileAttribute::Archive)
-            m_newFileIndex.push_back(i);
-        // Every step of both passes looks at the size of every candidate: read once per run.
-        m_sizes.push_back(FileLen(m_files.at(i)));
+        qint32 count = 0;
+        ScanLibraryEntries(libraries, m_job.fileTypes, paths, count);
         CheckForCancel();
+        if (paths.isEmpty())
+            return false;
+        m_host.SetStatus(QStringLiteral("Scanning for new files..."));
+        facts.files = ReadLibraryFiles(paths, [this] { CheckForCancel(); });
     }
+    for (const QString& entry : m_job.destinations)
+        facts.destinations.push_back(ReadDestinationFacts(entry));
+    CheckForCancel();
+    return true;
 }
 
-void ShuffleRun::DrawOrders()
+void ShuffleRun::DrawOrders(RunFacts& facts)
 {
     Stopwatch watch(m_timings ? &m_timings->randomizeSeconds : nullptr);
     m_host.SetStatus(QStringLiteral("Randomizing list..."));
     m_seed = m_options.seed.value_or(CRndNoRepeat::ClockSeed());
     CRndNoRepeat rnd(*m_seed);
-    const Int32Array fileOrder = DrawOrder(rnd, m_count);
-    const qint32 newCount = static_cast<qint32>(m_newFileIndex.size());
-    const Int32Array newOrder = DrawOrder(rnd, newCount);
-    const auto candidate = [this](qint32 index) {
-        return Candidate{m_files.at(index), m_sizes[static_cast<std::size_t>(index)]};
-    };
-    for (qint32 k = 1; k <= m_count; ++k)
-        m_allCandidates.push_back(candidate(fileOrder[k]));
-    for (qint32 k = 1; k <= newCount; ++k)
-        m_newCandidates.push_back(candidate(m_newFileIndex[static_cast<std::size_t>(newOrder[k])]));
-}
-
-void ShuffleRun::DestinationStep(Pass pass, qint16 d)
-{
-    const QString& folder = m_budgets[static_cast<std::size_t>(d)].folder;
-    const qint32 D = static_cast<qint32>(m_budgets.size());
-    const QString number = QString::number(d + 1) + QStringLiteral("...");
-
-    if (!m_options.preview)
-        m_transfer->OpenPlaylist(folder);
-    m_host.SetStatus((pass == Pass::NewFiles ? QStringLiteral("Determining new files ")
-                                             : QStringLiteral("Determining dest files ")) +
-                     number);
-    const StepSelection selection = SelectFor(pass, d);
-    const std::vector<Candidate>& candidates =
-        pass == Pass::NewFiles ? m_newCandidates : m_allCandidates;
-    if (m_options.preview) {
-        RecordPreview(pass, d, selection, candidates);
-        m_host.SetProgress(D * (static_cast<int>(pass) - 1) + d + 2, 2 * D + 1);
-        CheckForCancel();
-        return;
+    std::vector<qsizetype> all(facts.files.size());
+    std::vector<qsizetype> fresh;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        all[i] = static_cast<qsizetype>(i);
+        if (facts.files[i].isNew)
+            fresh.push_back(all[i]);
     }
-    m_transfer->ListInPlaylist(selection, candidates);
-    if (!selection.chosen.empty()) {
-        m_host.SetStatus((pass == Pass::NewFiles ? QStringLiteral("Copying new files ")
-                                                 : QStringLiteral("Copying dest files ")) +
-                         number);
-        Stopwatch watch(m_timings ? &m_timings->copySeconds : nullptr);
-        m_transfer->Copy(folder, selection, candidates);
-    }
-    m_host.SetProgress(D * (static_cast<int>(pass) - 1) + d + 2, 2 * D + 1);
-    m_transfer->ClosePlaylist();
+    facts.fileOrder = DrawOrder(rnd, all);
+    facts.newOrder = DrawOrder(rnd, fresh);
     CheckForCancel();
-}
-
-StepSelection ShuffleRun::SelectFor(Pass pass, qint16 d)
-{
-    Stopwatch watch(m_timings ? &m_timings->selectSeconds : nullptr);
-    const auto self = static_cast<std::size_t>(d);
-    const DestinationBudget& budget = m_budgets[self];
-    const qint32 used = m_options.preview ? m_previewBytes[self] : FolderSize(budget.folder);
-    // Pass 1 takes nothing for a destination that asks for no new files.
-    const bool takes = pass == Pass::AnyFiles || budget.takesNewFiles;
-    static const std::vector<Candidate> none;
-    const std::vector<Candidate>& candidates =
-        !takes ? none : (pass == Pass::NewFiles ? m_newCandidates : m_allCandidates);
-
-    // What is on disk now: only the run writes into the destinations during a step.
-    std::vector<DestinationNames> names;
-    if (!m_options.preview) {
-        names.reserve(m_budgets.size());
-        for (std::size_t i = 0; i < m_budgets.size(); ++i)
-            names.push_back(DestinationNames::Read(m_budgets[i].folder, m_safeNames[i]));
-    }
-    std::vector<const DestinationNames*> destinations;
-    for (const DestinationNames& n : m_options.preview ? m_previewNames : names)
-        destinations.push_back(&n);
-
-    const QChar letter = !m_rename ? QChar() : pass == Pass::NewFiles ? u'A' : u'F';
-    return SelectFiles(candidates, used, pass == Pass::NewFiles ? budget.newFiles : budget.all,
-                       destinations, self, letter, [this] { CheckForCancel(); });
-}
-
-void ShuffleRun::RecordPreview(Pass pass, qint16 d, const StepSelection& selection,
-                               const std::vector<Candidate>& candidates)
-{
-    const auto self = static_cast<std::size_t>(d);
-    PreviewDestination::Step& step = m_preview[self].passes[pass == Pass::NewFiles ? 0 : 1];
-    step = {};
-    step.budget = pass == Pass::NewFiles ? m_budgets[self].newFiles : m_budgets[self].all;
-    step.used = selection.used;
-    for (const ChosenFile& file : selection.chosen) {
-        step.names << (m_rename ? file.newName : file.name);
-        step.sources << candidates[static_cast<std::size_t>(file.candidate)].path;
-        // Later steps see the file under the name it has until the renaming at the end.
-        m_previewNames[self].Add(file.name);
-    }
-    m_previewBytes[self] = selection.used;
 }
 
 void ShuffleRun::Finish()
 {
     // Each step on its own: a failure here skips that step only. The host and the dialogs
     // belong to the window, whose own failures must not keep the run from ending.
-    try {
-        if (m_transfer)
-            m_transfer->ClosePlaylist();
-    } catch (...) {
-    }
     try {
         m_host.SetBusy(false);
     } catch (...) {
@@ -363,6 +242,8 @@ void ShuffleRun::Finish()
         m_host.SetStatus(m_finalStatus);
     } catch (...) {
     }
+    if (m_timings && m_transfer)
+        m_timings->copySeconds += m_transfer->CopySeconds();
     if (!m_autoMode) {
         try {
             Dialogs::MsgBox(QStringLiteral("Done!"));

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "documents/ShuffleJob.h"
-#include "engine/DestinationNames.h"
-#include "engine/Selection.h"
+#include "engine/RunPlan.h"
 #include "engine/ShuffleHost.h"
-#include "engine/Transfer.h"
 
 #include <QStringList>
 #include <memory>
 #include <optional>
 #include <vector>
+
+class RunLock;
+class Transfer;
 
 // How a run ended, for the exit status of an unattended run.
 enum class ShuffleOutcome
@@ -24,42 +25,25 @@ struct ShuffleOptions
 {
     // The random orders follow from this seed; none: a seed is taken from the clock.
     std::optional<quint32> seed;
-    // Only works out what the run would do: no folder is made, nothing emptied, copied,
-    // renamed or written. Destinations count as emptied.
+    // Only makes the plan: no folder is made, nothing emptied, copied or written. Destinations
+    // count as emptied, as an unattended run empties them.
     bool preview = false;
-};
-
-// What a preview found for one destination.
-struct PreviewDestination
-{
-    struct Step
-    {
-        // The chosen files in order: their names in the destination, and where they come from.
-        QStringList names;
-        QStringList sources;
-        qint32 used = 0;
-        qint32 budget = 0;
-    };
-    QString folder;
-    // What emptying would remove: files (at any depth) and their bytes.
-    qint64 emptiedFiles = 0;
-    qint64 emptiedBytes = 0;
-    Step passes[2];
 };
 
 // Where the time of a run went, for the benchmarks.
 struct ShuffleTimings
 {
-    double scanSeconds = 0;
+    double scanSeconds = 0; // the scan and the reading of every file's size and new mark
     double randomizeSeconds = 0;
-    double selectSeconds = 0;
+    double planSeconds = 0;
     double copySeconds = 0;
 };
 
-// One run of a job: validation, the library scan, the destinations' budgets, emptying them,
-// the two random orders, two passes over the destinations (new files, then any files), the
-// random rename and the closing report. Everything that can stop the run is known before
-// anything is emptied. Lives for one run only.
+// One run of a job: validation, the questions, then the plan (the library scan, every file's
+// size and new mark, the destinations as they stand, the random orders, every budget and
+// name), and only then its application: emptying, two passes over the destinations (new files,
+// then any files) and the closing report. Everything that can stop the run short of the
+// copying itself is known before anything is emptied. Lives for one run only.
 class ShuffleRun
 {
 public:
@@ -73,7 +57,8 @@ public:
     const QString& FinalStatus() const { return m_finalStatus; }
     // The seed of the random orders, once they were drawn.
     std::optional<quint32> Seed() const { return m_seed; }
-    const std::vector<PreviewDestination>& Preview() const { return m_preview; }
+    // The plan, once it was made.
+    const std::optional<RunPlan>& Plan() const { return m_plan; }
     void setTimings(ShuffleTimings* timings) { m_timings = timings; }
 
 private:
@@ -81,52 +66,27 @@ private:
     {
     };
 
-    enum class Pass
-    {
-        NewFiles = 1,
-        AnyFiles = 2
-    };
-
     void CheckForCancel();
     ShuffleOutcome Stop(const QString& message);
     // The message that stops the run for its destinations, or empty.
     QString DestinationProblem() const;
     bool CreateMissingFolders(); // false: the user said no
-    void ScanLibraries();
-    void PlanDestinations();
-    void EmptyDestinations();
-    void CollectNewFiles();
-    void DrawOrders();
-    void DestinationStep(Pass pass, qint16 d);
-    StepSelection SelectFor(Pass pass, qint16 d);
-    void RecordPreview(Pass pass, qint16 d, const StepSelection& selection,
-                       const std::vector<Candidate>& candidates);
+    bool AskToEmpty();
+    // Reads the libraries and the destinations; false when the libraries hold no file.
+    bool GatherFacts(RunFacts& facts);
+    void DrawOrders(RunFacts& facts);
     void Finish();
 
     const ShuffleJob& m_job;
     ShuffleHost& m_host;
     const bool m_autoMode;
     const ShuffleOptions m_options;
+    QStringList m_folders; // the destinations' folders, cleaned
+    std::unique_ptr<RunLock> m_lock;
     std::optional<quint32> m_seed;
-    // A preview's findings, and what its destinations would hold.
-    std::vector<PreviewDestination> m_preview;
-    std::vector<DestinationNames> m_previewNames;
-    std::vector<qint32> m_previewBytes;
-
-    QStringList m_files;
-    qint32 m_count = 0;
-    std::vector<DestinationBudget> m_budgets;
-    // Whether each destination needs safe names.
-    std::vector<bool> m_safeNames;
-    // The new files, as their places in the file list.
-    std::vector<qint32> m_newFileIndex;
-    std::vector<qint32> m_sizes;
-    // The candidates of each pass in their random order.
-    std::vector<Candidate> m_newCandidates;
-    std::vector<Candidate> m_allCandidates;
-    bool m_rename = false;
+    std::optional<RunPlan> m_plan;
+    std::unique_ptr<Transfer> m_transfer;
     qint64 m_startSeconds = 0;
-    std::optional<Transfer> m_transfer;
 
     QString m_finalStatus;
     ShuffleTimings* m_timings = nullptr;

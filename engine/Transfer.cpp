@@ -2,15 +2,12 @@
 
 #include "support/AppError.h"
 #include "support/FileOperationObserver.h"
-#include "support/Numbers.h"
 #include "support/Paths.h"
-#include "support/Platform.h"
 #include "support/ShellFileOperation.h"
-#include "support/Text.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QStringList>
+#include <QSaveFile>
 #include <cmath>
 
 QString PlaylistPath(const QString& destinationFolder)
@@ -21,110 +18,86 @@ QString PlaylistPath(const QString& destinationFolder)
            QStringLiteral(".m3u");
 }
 
-void RenameCopiedFiles(const QString& oldNames, const QString& newNames)
+void WritePlaylist(const QString& path, const QStringList& lines)
 {
-    const QString nul(QChar(u'\0'));
-    QStringList oldPieces;
-    QStringList newPieces;
-    const qint16 oldCount = SplitString(oldPieces, oldNames, nul, false);
-    const qint16 newCount = SplitString(newPieces, newNames, nul, false);
-    if (oldCount != newCount)
-        RaiseError(ErrorNumber::BadFileName);
-    if (oldCount < 1)
-        return;
-    for (qint16 i = 1; i <= oldCount; ++i) {
-        if (TrimSpaces(oldPieces.at(i)).isEmpty())
-            return;
-        try {
-            Platform::RenameNoReplace(oldPieces.at(i), newPieces.at(i));
-        } catch (const AppError& e) {
-            throw AppError(e.number(),
-                           e.description() + QStringLiteral(" Naming ") + oldPieces.at(i) +
-                               QStringLiteral(" to ") + newPieces.at(i),
-                           e.source());
+    QSaveFile file(path);
+    QByteArray bytes("#EXTM3U\r\n");
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        RaiseError(ErrorNumber::PathFileAccess, path + QStringLiteral(": ") + file.errorString());
+}
+
+void Transfer::Apply(const RunPlan& plan)
+{
+    QStringList emptied;
+    for (const DestinationPlan& destination : plan.destinations)
+        emptied += destination.emptied;
+    if (!emptied.isEmpty()) {
+        m_host.SetStatus(QStringLiteral("Deleting dest files..."));
+        DeleteFilesToRecycle(emptied);
+    }
+    m_checkCancel();
+
+    const qint32 D = static_cast<qint32>(plan.destinations.size());
+    m_host.SetProgress(1, 2 * D + 1);
+    m_checkCancel();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (qint32 d = 0; d < D; ++d) {
+            const DestinationPlan& destination = plan.destinations[static_cast<std::size_t>(d)];
+            const PlannedPass& planned = destination.passes[pass];
+            const QString number = QString::number(d + 1) + QStringLiteral("...");
+            m_host.SetStatus((pass == 0 ? QStringLiteral("Determining new files ")
+                                        : QStringLiteral("Determining dest files ")) +
+                             number);
+            WritePlaylist(destination.playlist, planned.playlist);
+            m_checkCancel();
+            if (!planned.files.empty()) {
+                m_host.SetStatus((pass == 0 ? QStringLiteral("Copying new files ")
+                                            : QStringLiteral("Copying dest files ")) +
+                                 number);
+                Copy(destination.folder, planned);
+            }
+            m_host.SetProgress(D * pass + d + 2, 2 * D + 1);
+            m_checkCancel();
         }
+        m_checkCancel();
     }
 }
 
-void Transfer::OpenPlaylist(const QString& folder)
-{
-    ClosePlaylist();
-    auto file = std::make_unique<QSaveFile>(PlaylistPath(folder));
-    if (!file->open(QIODevice::WriteOnly))
-        RaiseError(ErrorNumber::PathFileAccess,
-                   file->fileName() + QStringLiteral(": ") + file->errorString());
-    file->write("#EXTM3U\r\n");
-    m_playlist = std::move(file);
-}
-
-void Transfer::ListInPlaylist(const StepSelection& selection,
-                              const std::vector<Candidate>& candidates)
-{
-    if (m_rename || !m_playlist)
-        return;
-    for (const ChosenFile& file : selection.chosen)
-        m_playlist->write(candidates[static_cast<std::size_t>(file.candidate)].path.toUtf8() +
-                          "\r\n");
-}
-
-void Transfer::ClosePlaylist()
-{
-    if (!m_playlist)
-        return;
-    const std::unique_ptr<QSaveFile> file = std::move(m_playlist);
-    if (!file->commit())
-        RaiseError(ErrorNumber::PathFileAccess,
-                   file->fileName() + QStringLiteral(": ") + file->errorString());
-}
-
-void Transfer::Copy(const QString& folder, const StepSelection& selection,
-                    const std::vector<Candidate>& candidates)
+void Transfer::Copy(const QString& folder, const PlannedPass& pass)
 {
     const QString folderSlash = AddTrailingSlash(folder);
     QStringList sources;
     QStringList targets;
-    for (const ChosenFile& file : selection.chosen) {
-        sources << candidates[static_cast<std::size_t>(file.candidate)].path;
-        targets << folderSlash + file.name;
+    for (const PlannedFile& file : pass.files) {
+        sources << file.source;
+        targets << folderSlash + file.target;
     }
     const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
     QElapsedTimer precise;
     precise.start();
     const FileOperationResult copied =
         CopyFiles(sources, targets, NewFileOperationObserver().get());
-    m_seconds = CheckedAdd(m_seconds,
-                           static_cast<qint32>(QDateTime::currentSecsSinceEpoch() - startSeconds));
+    m_seconds += QDateTime::currentSecsSinceEpoch() - startSeconds;
     m_milliseconds += precise.elapsed();
 
-    qint32 missing = 0;
-    const QString nul(QChar(u'\0'));
-    for (std::size_t i = 0; i < selection.chosen.size(); ++i) {
-        const ChosenFile& file = selection.chosen[i];
-        if (!copied.arrived.value(static_cast<qsizetype>(i))) {
-            missing += candidates[static_cast<std::size_t>(file.candidate)].size;
-        } else if (m_rename) {
-            m_oldNames.Append(folderSlash + file.name).Append(nul);
-            m_newNames.Append(folderSlash + file.newName).Append(nul);
-        }
+    // What did not arrive is not counted as transferred.
+    qint64 missing = 0;
+    for (std::size_t i = 0; i < pass.files.size(); ++i) {
+        if (!copied.arrived.value(static_cast<qsizetype>(i)))
+            missing += pass.files[i].size;
     }
-    // The folder's earlier content counts too: the transfer is measured by what the step used.
-    m_bytes = CheckedAdd(m_bytes, selection.used - missing);
-}
-
-void Transfer::RenameAll()
-{
-    const QString nul(QChar(u'\0'));
-    m_oldNames.Append(nul);
-    m_newNames.Append(nul);
-    RenameCopiedFiles(m_oldNames.ToString(), m_newNames.ToString());
+    m_bytes += pass.used - missing;
 }
 
 qint64 Transfer::Rate() const
 {
     double rate = 0;
     if (m_seconds > 0)
-        rate = m_bytes / 1024.0 / m_seconds;
+        rate = static_cast<double>(m_bytes) / 1024.0 / static_cast<double>(m_seconds);
     else if (m_milliseconds > 0)
-        rate = m_bytes / 1024.0 / (static_cast<double>(m_milliseconds) / 1000.0);
+        rate =
+            static_cast<double>(m_bytes) / 1024.0 / (static_cast<double>(m_milliseconds) / 1000.0);
     return static_cast<qint64>(std::trunc(rate));
 }

@@ -1,53 +1,48 @@
 #pragma once
 
-#include "engine/Selection.h"
-#include "support/CStringBuilder.h"
+#include "engine/RunPlan.h"
+#include "engine/ShuffleHost.h"
 
-#include <QSaveFile>
 #include <QString>
-#include <memory>
-#include <vector>
+#include <QStringList>
+#include <functional>
 
 // The playlist beside a destination folder: /media/stick/Music gives /media/stick/Music.m3u.
 QString PlaylistPath(const QString& destinationFolder);
 
-// Gives each name of the NUL-separated old list the name at the same position of the new
-// list. Lists of unequal length are error 52; a failed rename raises its error with
-// " Naming <old> to <new>" after the description. An empty old name ends the work.
-void RenameCopiedFiles(const QString& oldNames, const QString& newNames);
+// Writes a playlist whole: "#EXTM3U", then the lines, each ended by CR LF, in UTF-8. It
+// replaces an earlier one at once, so a stick's file system that does not cut files short
+// when they are opened again never shows a stale end. Error 75 when it cannot be written.
+void WritePlaylist(const QString& path, const QStringList& lines);
 
-// What a run hands to the disk: each destination step's playlist and copy, the random rename at
-// the end, and the counters behind the closing report.
+// Puts a plan onto the disk: empties the destinations it empties, then for each pass and
+// destination writes the playlist and copies the files under their names there, with the
+// run's status texts and progress. A file that fails to copy is reported by the copy and the
+// run goes on. `checkCancel` runs between the steps (a cancel throws from it). Keeps the
+// counters behind the closing report.
 class Transfer
 {
 public:
-    explicit Transfer(bool rename) : m_rename(rename) {}
+    Transfer(ShuffleHost& host, std::function<void()> checkCancel)
+        : m_host(host), m_checkCancel(std::move(checkCancel))
+    {
+    }
 
-    // The step's playlist: replaced whole when it is closed, so a stick's file system that
-    // does not cut files short when they are opened again never shows a stale end. Error 75
-    // when it cannot be made or written.
-    void OpenPlaylist(const QString& folder);
-    // Lists the chosen files' library paths, unless the copies are renamed.
-    void ListInPlaylist(const StepSelection& selection, const std::vector<Candidate>& candidates);
-    void ClosePlaylist();
-
-    // Copies the chosen files into the folder, each under its name there. What did not arrive
-    // is neither counted as transferred nor renamed later.
-    void Copy(const QString& folder, const StepSelection& selection,
-              const std::vector<Candidate>& candidates);
-    // Gives every copy its new name, in the order they were chosen.
-    void RenameAll();
+    void Apply(const RunPlan& plan);
 
     // Kilobytes per second over the copies: whole seconds as the report counts them, or the
-    // milliseconds when every copy ended within one second.
+    // milliseconds when every copy ended within one second. The bytes of each step are what
+    // the destination held after it, its earlier content included.
     qint64 Rate() const;
+    // Seconds spent copying, to the millisecond.
+    double CopySeconds() const { return static_cast<double>(m_milliseconds) / 1000.0; }
 
 private:
-    const bool m_rename;
-    std::unique_ptr<QSaveFile> m_playlist;
-    CStringBuilder m_oldNames;
-    CStringBuilder m_newNames;
-    qint32 m_seconds = 0;
+    void Copy(const QString& folder, const PlannedPass& pass);
+
+    ShuffleHost& m_host;
+    std::function<void()> m_checkCancel;
+    qint64 m_seconds = 0;
     qint64 m_milliseconds = 0;
-    qint32 m_bytes = 0;
+    qint64 m_bytes = 0;
 };

@@ -8,8 +8,8 @@
 
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -163,14 +163,47 @@ void SetAttr(const QString& path, int attributes)
     }
 }
 
-qint32 FileLen(const QString& path)
+qint64 FileLen(const QString& path)
 {
     const struct stat st = StatOrRaise(path, Platform::Encode(path));
-    if (!S_ISREG(st.st_mode))
-        return 0;
-    if (st.st_size > INT32_MAX)
-        RaiseError(ErrorNumber::Overflow);
-    return static_cast<qint32>(st.st_size);
+    return S_ISREG(st.st_mode) ? static_cast<qint64>(st.st_size) : 0;
+}
+
+FileFacts FileFactsReader::Read(const QString& path)
+{
+    const QByteArray native = Platform::Encode(path);
+    const struct stat st = StatOrRaise(path, native);
+    const auto device = static_cast<quint64>(st.st_dev);
+    auto known = std::find_if(m_fatDevices.begin(), m_fatDevices.end(),
+                              [device](const auto& entry) { return entry.first == device; });
+    if (known == m_fatDevices.end())
+        known = m_fatDevices.insert(m_fatDevices.end(), {device, IsOnFat(native)});
+    FileFacts facts;
+    facts.size = S_ISREG(st.st_mode) ? static_cast<qint64>(st.st_size) : 0;
+    facts.isNew = known->second ? (GetAttr(path) & FileAttribute::Archive) != 0
+                                : !HasCurrentArchiveMark(native, st);
+    return facts;
+}
+
+QString WriteProblem(const QString& filePath)
+{
+    const QString folder = QFileInfo(filePath).absolutePath();
+    const QByteArray nativeFolder = Platform::Encode(folder);
+    struct stat st
+    {
+    };
+    if (::stat(nativeFolder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(ENOENT));
+    if (::access(nativeFolder.constData(), W_OK | X_OK) != 0)
+        return folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    const QByteArray native = Platform::Encode(filePath);
+    if (::stat(native.constData(), &st) != 0)
+        return {};
+    if (S_ISDIR(st.st_mode))
+        return filePath + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(EISDIR));
+    if (::access(native.constData(), W_OK) != 0)
+        return filePath + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    return {};
 }
 
 QDateTime FileDateTime(const QString& path)
@@ -180,7 +213,7 @@ QDateTime FileDateTime(const QString& path)
     return QDateTime::fromMSecsSinceEpoch(ms);
 }
 
-qint32 FolderSize(const QString& folder)
+qint64 FolderSize(const QString& folder)
 {
     DirectoryReader reader(AddTrailingSlash(folder));
     qint64 total = 0;
@@ -198,10 +231,8 @@ qint32 FolderSize(const QString& folder)
         if (!S_ISREG(st.st_mode))
             continue;
         total += st.st_size;
-        if (total > INT32_MAX)
-            RaiseError(ErrorNumber::Overflow);
     }
-    return static_cast<qint32>(total);
+    return total;
 }
 
 FolderTotals CountFolderContents(const QString& folder)

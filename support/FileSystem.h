@@ -3,10 +3,12 @@
 #include <QDateTime>
 #include <QString>
 #include <QtGlobal>
+#include <utility>
+#include <vector>
 
 // File attributes, sizes and dates in the form the rest of the program works with: the
-// classic attribute bits and signed 32-bit sizes. Errors are AppErrors: a missing file is 53,
-// sizes past the 32-bit range are 6, other system failures carry the system's reason.
+// classic attribute bits and 64-bit sizes. Errors are AppErrors: a missing file is 53, other
+// system failures carry the system's reason.
 
 namespace FileAttribute {
 constexpr int Normal = 0;
@@ -33,15 +35,38 @@ int GetAttr(const QString& path);
 // system has no user extended attributes.
 void SetAttr(const QString& path, int attributes);
 
-// The size in bytes; error 6 for 2 GiB or more, 53 when missing. Folders have length 0.
-qint32 FileLen(const QString& path);
+// The size in bytes; error 53 when missing. Folders have length 0.
+qint64 FileLen(const QString& path);
 
 // Last modification, in local time.
 QDateTime FileDateTime(const QString& path);
 
 // The sum of the sizes of the files directly inside the folder, hidden ones included and
-// subfolders not; a folder that cannot be listed holds nothing. Error 6 past 2,147,483,647.
-qint32 FolderSize(const QString& folder);
+// subfolders not; a folder that cannot be listed holds nothing.
+qint64 FolderSize(const QString& folder);
+
+// What a run needs to know of a library file.
+struct FileFacts
+{
+    qint64 size = 0;
+    bool isNew = false; // GetAttr's archive bit
+};
+
+// Reads FileFacts for many files, with one stat per file and the file system's type asked
+// once per device instead of once per file. Errors as GetAttr's.
+class FileFactsReader
+{
+public:
+    FileFacts Read(const QString& path);
+
+private:
+    std::vector<std::pair<quint64, bool>> m_fatDevices; // device -> on FAT
+};
+
+// Why a file could not be written (made or replaced through a temporary beside it) at the
+// path, or empty when it can: its folder must exist and take new files, and a file already
+// there must be a writable file.
+QString WriteProblem(const QString& filePath);
 
 struct FolderTotals
 {

@@ -46,8 +46,9 @@ template <typename T> T RoundInto(double value)
         RaiseError(ErrorNumber::Overflow);
     // nearbyint follows the default rounding mode, which rounds halves to even.
     const double rounded = std::nearbyint(value);
-    if (rounded < static_cast<double>(std::numeric_limits<T>::min()) ||
-        rounded > static_cast<double>(std::numeric_limits<T>::max()))
+    // -min is a power of two, exact as a double, where max (2^63 - 1) is not.
+    const double min = static_cast<double>(std::numeric_limits<T>::min());
+    if (rounded < min || rounded >= -min)
         RaiseError(ErrorNumber::Overflow);
     return static_cast<T>(rounded);
 }
@@ -64,6 +65,11 @@ qint32 ToInt32(double value)
     return RoundInto<qint32>(value);
 }
 
+qint64 ToInt64(double value)
+{
+    return RoundInto<qint64>(value);
+}
+
 qint32 CheckedAdd(qint32 a, qint32 b)
 {
     qint32 result = 0;
@@ -75,6 +81,14 @@ qint32 CheckedAdd(qint32 a, qint32 b)
 qint32 CheckedMul(qint32 a, qint32 b)
 {
     qint32 result = 0;
+    if (__builtin_mul_overflow(a, b, &result))
+        RaiseError(ErrorNumber::Overflow);
+    return result;
+}
+
+qint64 CheckedMul64(qint64 a, qint64 b)
+{
+    qint64 result = 0;
     if (__builtin_mul_overflow(a, b, &result))
         RaiseError(ErrorNumber::Overflow);
     return result;

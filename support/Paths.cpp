@@ -174,6 +174,20 @@ bool IsRootPath(const QString& path)
     return Platform::IsMountPoint(full);
 }
 
+QString CleanFolderPath(const QString& path)
+{
+    QString clean;
+    const QString trimmed = TrimSpaces(path);
+    clean.reserve(trimmed.size());
+    for (const QChar c : trimmed) {
+        if (c != u'/' || !clean.endsWith(u'/'))
+            clean += c;
+    }
+    if (clean.size() > 1 && clean.endsWith(u'/'))
+        clean.chop(1);
+    return clean;
+}
+
 bool FoldersOverlap(const QString& a, const QString& b)
 {
     const QString x = Platform::CanonicalPath(AddTrailingSlash(a));

@@ -61,6 +61,10 @@ void MakeFolderPath(const QString& path);
 // or any folder that contains it.
 bool IsRootPath(const QString& path);
 
+// A folder as every use of it sees it: spaces around it trimmed, each run of "/" made one and
+// a trailing "/" dropped ("/m//Stick/" is "/m/Stick"; "/" stays "/").
+QString CleanFolderPath(const QString& path);
+
 // True when one folder is the other or lies inside it, compared after links, "." and ".." are
 // resolved (as far as the folders exist).
 bool FoldersOverlap(const QString& a, const QString& b);

@@ -1,4 +1,5 @@
 #include "documents/CBinaryINI.h"
+#include "support/RunLock.h"
 #include "tests/common/TestSupport.h"
 
 #include <QDir>
@@ -114,6 +115,10 @@ TEST(Program, ExitStatusesAndMessages)
     const QString path = job.Write(elsewhere / u"Job.cfg"_s, u"/,1,0"_s);
     const QString f = u"/f:"_s + path;
     const QString foreign = elsewhere.Write(u"notes.cfg"_s, "plain text notes here");
+    // Another run holds the destination (the folder around it, seen through a trailing "/").
+    const QString held =
+        u"/f:"_s + job.Write(elsewhere / u"Held.cfg"_s, job.Destination() + u"/,1,0"_s);
+    const auto lock = RunLock::Acquire({job.root.path()});
     const QString window = u"\n/f:<file> Settings file to load\n"_s; // the help, for the console
     const struct
     {
@@ -127,6 +132,7 @@ TEST(Program, ExitStatusesAndMessages)
         {{u"/q"_s, u"/a"_s, u"/f:Nothing"_s}, 1, u"Pendrift: File not found!\n-> OK\n"_s},
         {{u"/q"_s, u"/a"_s, f}, 1, u"ROOT path."_s},
         {{u"/p"_s, u"/s:7"_s, f}, 1, u"ROOT path."_s},
+        {{u"/q"_s, u"/a"_s, held}, 1, u"A destination folder is in use by another run.\n-> OK"_s},
         {{u"/c"_s, u"/f:"_s + foreign}, 1, u"(Error 321) Invalid file format"_s},
         {{}, 2, window},
         {{u"/a"_s, u"/f:Mix"_s}, 2, window},

@@ -126,7 +126,7 @@ TEST(FileSystem, ClearingWithoutUserAttributesIsAnAccessError)
     SetAttr(path, FileAttribute::Archive); // nothing to remove: no error
 }
 
-TEST(FileSystem, SizesAreSigned32BitAndFileDateTimeIsLocal)
+TEST(FileSystem, SizesAre64BitAndFileDateTimeIsLocal)
 {
     TempFolder dir;
     dir.Write(u"lib/a.mp3"_s, QByteArray(100, 'a'));
@@ -145,13 +145,20 @@ TEST(FileSystem, SizesAreSigned32BitAndFileDateTimeIsLocal)
     // Sparse files: the sizes cost no disk space.
     QFile a(dir.Write(u"full/a"_s, {}));
     dir.Write(u"full/b"_s, "x");
-    ASSERT_TRUE(a.resize(Q_INT64_C(2147483646)));
-    EXPECT_EQ(FolderSize(dir / u"full"_s), 2147483647);
-    ASSERT_TRUE(a.resize(Q_INT64_C(2147483647)));
-    EXPECT_EQ(FileLen(a.fileName()), 2147483647);
-    EXPECT_EQ(ErrorOf([&] { FolderSize(dir / u"full"_s); }), ErrorNumber::Overflow);
-    ASSERT_TRUE(a.resize(Q_INT64_C(2147483648)));
-    EXPECT_EQ(ErrorOf([&] { FileLen(a.fileName()); }), ErrorNumber::Overflow);
+    ASSERT_TRUE(a.resize(Q_INT64_C(5) << 30));
+    EXPECT_EQ(FileLen(a.fileName()), Q_INT64_C(5) << 30);
+    EXPECT_EQ(FolderSize(dir / u"full"_s), (Q_INT64_C(5) << 30) + 1);
+    FileFactsReader reader;
+    const FileFacts facts = reader.Read(a.fileName());
+    EXPECT_EQ(facts.size, Q_INT64_C(5) << 30);
+    EXPECT_EQ(facts.isNew, (GetAttr(a.fileName()) & FileAttribute::Archive) != 0);
+    EXPECT_EQ(ErrorOf([&] { reader.Read(dir / u"gone"_s); }), ErrorNumber::FileNotFound);
+
+    // A playlist's place: a folder in the way, or no folder to put it in.
+    EXPECT_EQ(WriteProblem(a.fileName()), QString());
+    EXPECT_EQ(WriteProblem(dir / u"full/new.m3u"_s), QString());
+    EXPECT_TRUE(WriteProblem(dir / u"lib/sub"_s).endsWith(u"Is a directory"_s));
+    EXPECT_TRUE(WriteProblem(dir / u"nowhere/x.m3u"_s).endsWith(u"No such file or directory"_s));
 
     const QDateTime when(QDate(2023, 12, 31), QTime(23, 59, 30, 250));
     ASSERT_TRUE(a.open(QIODevice::ReadWrite) &&

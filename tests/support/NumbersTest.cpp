@@ -28,12 +28,15 @@ TEST(Numbers, RoundingHalfToEvenLimitsAndCheckedArithmetic)
     EXPECT_EQ(ToInt16(32766.5), 32766);
     EXPECT_EQ(ToInt32(2147483647.0), 2147483647);
     EXPECT_EQ(ToInt32(-2147483648.0), std::numeric_limits<qint32>::min());
+    EXPECT_EQ(ToInt64(-9223372036854775808.0), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(CheckedMul64(8796093022207, 1048576), Q_INT64_C(9223372036853727232));
     EXPECT_EQ(CheckedMul(2047, 1048576), 2146435072);
     EXPECT_EQ(CheckedAdd(2147483646, 1), 2147483647);
     for (const auto& overflow : std::initializer_list<std::function<void()>>{
              [] { ToInt16(32767.5); }, // rounds to 32768
              [] { ToInt16(-32768.6); }, [] { ToInt32(2147483647.5); },
              [] { ToInt32(std::nan("")); }, [] { CheckedMul(2048, 1048576); },
+             [] { ToInt64(9223372036854775808.0); }, [] { CheckedMul64(8796093022208, 1048576); },
              [] { CheckedAdd(2147483647, 1); }, [] { CheckedAdd(-2147483647 - 1, -1); }})
         EXPECT_EQ(ErrorOf(overflow), 6);
 }

@@ -40,6 +40,9 @@ TEST(Paths, TrailingSlashes)
         EXPECT_EQ(AddTrailingSlash(path), added);
         EXPECT_EQ(RemoveTrailingSlash(path), removed) << path.toStdString();
     }
+    for (const auto& [path, clean] :
+         {std::pair{u" /m//Stick/ "_s, u"/m/Stick"_s}, {u"///"_s, u"/"_s}, {u"a//"_s, u"a"_s}})
+        EXPECT_EQ(CleanFolderPath(path), clean) << path.toStdString();
 }
 
 TEST(Paths, ExistsTempFilesAndFolders)

@@ -1,0 +1,55 @@
+#include "engine/RunFacts.h"
+
+#include "engine/JobEntries.h"
+#include "engine/Transfer.h"
+#include "support/DirectoryReader.h"
+#include "support/FileSystem.h"
+#include "support/Paths.h"
+#include "support/Platform.h"
+
+#include <QFileInfo>
+
+DestinationFacts ReadDestinationFacts(const QString& entryText)
+{
+    const DestinationEntry entry = DestinationEntry::Parse(entryText);
+    DestinationFacts facts;
+    facts.megabytes = entry.MaxSizeMegabytes();
+    facts.percentNew = entry.PercentNew();
+    facts.folder = CleanFolderPath(entry.folder);
+    facts.canonical = Platform::CanonicalPath(facts.folder);
+    facts.safeNames = RefusesAwkwardNames(facts.folder);
+    facts.playlist = PlaylistPath(facts.folder);
+    facts.playlistProblem = WriteProblem(facts.playlist);
+    if (!Platform::IsDirectory(facts.folder)) {
+        // Made by the run: only whether the nearest folder that exists takes it can be told.
+        QString existing = facts.folder;
+        while (!Platform::IsDirectory(existing) && existing != QStringLiteral("/"))
+            existing = QFileInfo(existing).path();
+        if (!facts.playlistProblem.isEmpty())
+            facts.playlistProblem = WriteProblem(AddTrailingSlash(existing) + u'x');
+        return facts;
+    }
+    DirectoryReader reader(AddTrailingSlash(facts.folder));
+    while (reader.Next())
+        facts.entries << reader.name();
+    facts.bytesInside = FolderSize(facts.folder);
+    const FolderTotals below = CountFolderContents(facts.folder);
+    facts.filesBelow = below.files;
+    facts.bytesBelow = below.bytes;
+    return facts;
+}
+
+std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
+                                          const std::function<void()>& afterEach)
+{
+    std::vector<LibraryFile> files;
+    files.reserve(static_cast<std::size_t>(paths.size()));
+    FileFactsReader reader;
+    for (const QString& path : paths) {
+        const FileFacts facts = reader.Read(path);
+        files.push_back({path, ParsePath(path, PathPart::FileName), facts.size, facts.isNew});
+        if (afterEach)
+            afterEach();
+    }
+    return files;
+}

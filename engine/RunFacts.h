@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/Selection.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// What a run found before it touches anything: the library's files with their sizes and new
+// marks, the random orders, and each destination as it stands.
+struct DestinationFacts
+{
+    QString folder;    // trailing and repeated "/" removed
+    QString canonical; // the folder after links; destinations that share it share one folder
+    qint64 megabytes = 0;
+    qint16 percentNew = 0;
+    bool safeNames = false; // its file system refuses some names
+    // What it holds now: the names of its entries (files and folders), the bytes of the files
+    // directly inside it, and everything inside at any depth.
+    QStringList entries;
+    qint64 bytesInside = 0;
+    qint64 filesBelow = 0;
+    qint64 bytesBelow = 0;
+    QString playlist;
+    // Why the playlist cannot be written, or empty.
+    QString playlistProblem;
+};
+
+struct RunFacts
+{
+    std::vector<LibraryFile> files; // in scan order
+    // Positions in `files`: every file, and the new ones, each list in its random order.
+    std::vector<qsizetype> fileOrder;
+    std::vector<qsizetype> newOrder;
+    std::vector<DestinationFacts> destinations;
+    bool emptying = false; // the destinations are emptied first
+    bool rename = false;
+};
+
+// A destination entry as it stands on disk. The numbers are read first (error 6 when one does
+// not fit its type); a folder that does not exist (yet) holds nothing.
+DestinationFacts ReadDestinationFacts(const QString& entryText);
+
+// Size and new mark of each scanned file; afterEach runs after every file.
+std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
+                                          const std::function<void()>& afterEach);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "engine/RunFacts.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// One file the run puts into a destination.
+struct PlannedFile
+{
+    QString source;
+    QString name;   // the name it is chosen under: its own, or its safe name there
+    QString target; // the name it arrives under: `name`, or its new name with rename on
+    qint64 size = 0;
+};
+
+struct PlannedPass
+{
+    std::vector<PlannedFile> files; // in play order
+    qint64 used = 0;                // what the destination holds after the pass
+    qint64 budget = 0;
+    QStringList playlist; // the playlist's lines after its header
+};
+
+struct DestinationPlan
+{
+    QString folder;
+    QString playlist;
+    // The entries emptying removes (full paths), and the files and bytes they hold.
+    QStringList emptied;
+    qint64 emptiedFiles = 0;
+    qint64 emptiedBytes = 0;
+    PlannedPass passes[2]; // new files, then any files
+};
+
+struct RunPlan
+{
+    std::vector<DestinationPlan> destinations;
+};
+
+// Works out the whole run from the facts alone, without touching the disk: each destination's
+// budgets, the two passes over the destinations in list order (earlier ones pick first), the
+// names the files take there and the playlists. With rename on, the files of the new-file pass
+// are named A0001..., those of the fill F0001..., numbered on after the highest such number
+// the folder already holds. Error 6 for a size whose bytes pass 64 bits, error 75 for a
+// playlist that cannot be written. afterEach runs after every candidate.
+RunPlan MakePlan(const RunFacts& facts, const std::function<void()>& afterEach = {});
