@@ -1,11 +1,20 @@
 // Times a library scan of 100,000 files in about 2,000 nested folders against find(1) doing
-// the same matching on the same tree, warm cache, and prints the median ratio.
+// the same matching on the same tree, warm cache, and prints the median ratio. Then the plan of
+// a run over that library (four 16 GB sticks), and the peak memory of the program's "/p" on it.
 
+#include "documents/CBinaryINI.h"
+#include "engine/QuietHost.h"
 #include "engine/ScanFolder.h"
+#include "engine/ShuffleRun.h"
+#include "support/ConsoleDialogAnswerer.h"
+#include "support/Dialogs.h"
 #include "support/UniqueFd.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -61,7 +70,8 @@ void BuildFiles(const std::vector<QByteArray>& folders)
         std::snprintf(name, sizeof name, "/track %06d%s", i, kExtensions[i % 3]);
         const QByteArray path = folders[static_cast<size_t>(i) % folders.size()] + name;
         const UniqueFd fd(::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (!fd.valid()) {
+        // Sparse files of 2 to 8 MB: sizes a plan can budget, at no cost in disk space.
+        if (!fd.valid() || ::ftruncate(fd.get(), (2 + i % 7) * 1048576) != 0) {
             std::perror(path.constData());
             std::exit(1);
         }
@@ -126,8 +136,30 @@ double Median(std::vector<double> values)
 
 } // namespace
 
-int main()
+// The maximum resident size of the program previewing a run of the document, in kilobytes.
+long PreviewPeakKilobytes(const QString& document, const QString& configHome)
 {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    process.setProcessEnvironment(env);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(QStringLiteral("/usr/bin/time"),
+                  {QStringLiteral("-v"), QStringLiteral(PENDRIFT_EXE), QStringLiteral("/p"),
+                   QStringLiteral("/f:") + document});
+    process.waitForFinished(600000);
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("Maximum resident set size \\(kbytes\\): (\\d+)"))
+            .match(QString::fromLocal8Bit(process.readAllStandardError()));
+    return match.hasMatch() ? match.captured(1).toLong() : -1;
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>());
     QTemporaryDir dir;
     if (!dir.isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
@@ -167,5 +199,48 @@ int main()
     std::printf("scan_median_seconds: %.4f\n", scanMedian);
     std::printf("find_median_seconds: %.4f\n", findMedian);
     std::printf("scan_ratio_vs_find: %.3f\n", scanMedian / findMedian);
+
+    ShuffleJob job{{root + QStringLiteral("<+>")}, QString::fromLatin1(kTypes), {}, 1};
+    for (int d = 1; d <= 4; ++d)
+        job.destinations << dir.path() + QStringLiteral("/stick%1,16384,25").arg(d);
+    std::vector<double> previews;
+    std::vector<double> plans;
+    qint64 planned = 0;
+    for (int run = 0; run < 3; ++run) {
+        ShuffleTimings timings;
+        QuietHost host;
+        ShuffleRun preview(job, host, true, {7, true});
+        preview.setTimings(&timings);
+        const auto start = std::chrono::steady_clock::now();
+        if (preview.Run() != ShuffleOutcome::Finished || !preview.Plan()) {
+            std::fprintf(stderr, "the preview did not finish\n");
+            return 1;
+        }
+        previews.push_back(Seconds(std::chrono::steady_clock::now() - start));
+        plans.push_back(timings.planSeconds);
+        planned = 0;
+        for (const DestinationPlan& destination : preview.Plan()->destinations)
+            planned += static_cast<qint64>(destination.passes[0].files.size() +
+                                           destination.passes[1].files.size());
+    }
+    std::printf("plan_files_chosen: %lld\n", static_cast<long long>(planned));
+    std::printf("plan_preview_seconds: %.4f\n", Median(previews));
+    std::printf("plan_seconds: %.4f\n", Median(plans));
+
+    const QString config = dir.path() + QStringLiteral("/config");
+    const QString document = dir.path() + QStringLiteral("/Plan.cfg");
+    {
+        CBinaryINI ini;
+        ini.SetFile(document);
+        ini.WriteValue(QStringLiteral("Library"), job.libraries.join(u'|'),
+                       QStringLiteral("settings"));
+        ini.WriteValue(QStringLiteral("Filetypes"), job.fileTypes, QStringLiteral("settings"));
+        ini.WriteValue(QStringLiteral("Destination"), job.destinations.join(u'|'),
+                       QStringLiteral("settings"));
+        ini.WriteValue(QStringLiteral("RenameFiles"), QStringLiteral("1"),
+                       QStringLiteral("settings"));
+        ini.Commit();
+    }
+    std::printf("preview_peak_rss_kb: %ld\n", PreviewPeakKilobytes(document, config));
     return 0;
 }

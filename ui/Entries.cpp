@@ -2,6 +2,7 @@
 
 #include "engine/JobEntries.h"
 #include "support/AppError.h"
+#include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Paths.h"
 #include "support/Text.h"
@@ -86,11 +87,19 @@ bool EditEntry(QWidget* owner, SortedList* list, EntryKind kind, bool isNew)
         const QString folder = TrimSpaces(dialog->txtFolder()->text());
         if (!dialog->Accepted() || folder.isEmpty())
             return false;
+        // "|" separates the entries where a document stores them.
+        const QStringList ticked =
+            isNew && dialog->AdvancedMode() ? dialog->TickedSubfolders() : QStringList();
+        if (folder.contains(u'|') || ticked.join(QString()).contains(u'|')) {
+            Dialogs::MsgBox(QStringLiteral("A folder name cannot contain |."), MsgButtons::OK,
+                            MsgIcon::Exclamation);
+            return false;
+        }
 
         if (isNew && dialog->AdvancedMode()) {
             // One entry per ticked subfolder; the selection stays where it was.
             const QString parent = AddTrailingSlash(folder);
-            for (const QString& subfolder : dialog->TickedSubfolders())
+            for (const QString& subfolder : ticked)
                 list->AddItem(EntryText(*dialog, kind, parent + subfolder));
             return true;
         }

@@ -54,6 +54,11 @@ TEST_F(EntriesTest, AddStartsWithTheBrowserAndSelectsTheNewItem)
         }));
         dialogs->Queue(u"/music"_s);
         EXPECT_FALSE(Use(button, [](frmPickFolder& d) { Click(d, "cmdCancel"); }));
+        dialogs->Queue(u"/a|b"_s);
+        dialogs->Queue(MsgResult::OK);
+        EXPECT_FALSE(Use(button, [](frmPickFolder& d) { Click(d, "cmdOK"); }));
+        ExpectBox(dialogs->Requests().last(), u"A folder name cannot contain |."_s,
+                  MsgIcon::Exclamation);
     }
     EXPECT_EQ(Find<SortedList>("lstDestination")->count(), 0);
 
