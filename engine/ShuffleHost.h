@@ -1,6 +1,9 @@
 #pragma once
 
 #include "engine/ProgressHost.h"
+#include "support/FileOperationObserver.h"
+
+#include <memory>
 
 // What a run needs of the window that hosts it, beyond its feedback. Questions go through the
 // Dialogs service, not through the host.
@@ -15,6 +18,11 @@ public:
     // Lets the window handle pending events; true only when the user asked to cancel and
     // confirmed it.
     virtual bool CheckCancel() = 0;
+    // Watches one of the run's copies or deletes; by default the one installed at start-up.
+    virtual std::unique_ptr<FileOperationObserver> NewFileObserver()
+    {
+        return NewFileOperationObserver();
+    }
     // The seed the run's random orders came from, shown before the closing report so that an
     // unattended run can be repeated.
     virtual void ShowSeed(quint32 seed) = 0;

@@ -233,14 +233,17 @@ void ShuffleRun::Finish()
             m_host.ShowSeed(*m_seed);
     } catch (...) {
     }
-    try {
-        const qint64 elapsed = QDateTime::currentSecsSinceEpoch() - m_startSeconds;
-        m_finalStatus = QStringLiteral("Done in ") + QString::number(elapsed) +
-                        QStringLiteral(" seconds (Transferred ") +
-                        QString::number(m_transfer ? m_transfer->Rate() : 0) +
-                        QStringLiteral(" KB/s)");
-        m_host.SetStatus(m_finalStatus);
-    } catch (...) {
+    // A preview transferred nothing: its caller shows the plan instead.
+    if (!m_options.preview) {
+        try {
+            const qint64 elapsed = QDateTime::currentSecsSinceEpoch() - m_startSeconds;
+            m_finalStatus = QStringLiteral("Done in ") + QString::number(elapsed) +
+                            QStringLiteral(" seconds (Transferred ") +
+                            QString::number(m_transfer ? m_transfer->Rate() : 0) +
+                            QStringLiteral(" KB/s)");
+            m_host.SetStatus(m_finalStatus);
+        } catch (...) {
+        }
     }
     if (m_timings && m_transfer)
         m_timings->copySeconds += m_transfer->CopySeconds();

@@ -1,7 +1,6 @@
 #include "engine/Transfer.h"
 
 #include "support/AppError.h"
-#include "support/FileOperationObserver.h"
 #include "support/Paths.h"
 #include "support/ShellFileOperation.h"
 
@@ -35,7 +34,7 @@ void Transfer::Apply(const RunPlan& plan)
         emptied += destination.emptied;
     if (!emptied.isEmpty()) {
         m_host.SetStatus(QStringLiteral("Deleting dest files..."));
-        DeleteFilesToRecycle(emptied);
+        DeleteItems(emptied, m_host.NewFileObserver().get());
     }
     m_checkCancel();
 
@@ -78,7 +77,7 @@ void Transfer::Copy(const QString& folder, const PlannedPass& pass)
     QElapsedTimer precise;
     precise.start();
     const FileOperationResult copied =
-        CopyFiles(sources, targets, NewFileOperationObserver().get());
+        CopyFiles(sources, targets, m_host.NewFileObserver().get());
     m_seconds += QDateTime::currentSecsSinceEpoch() - startSeconds;
     m_milliseconds += precise.elapsed();
 

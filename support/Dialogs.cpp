@@ -1,6 +1,7 @@
 #include "support/Dialogs.h"
 
 #include "support/ConsoleDialogAnswerer.h"
+#include "support/Events.h"
 #include "support/Paths.h"
 
 namespace {
@@ -9,6 +10,21 @@ std::unique_ptr<DialogAnswerer>& Current()
 {
     static std::unique_ptr<DialogAnswerer> answerer;
     return answerer;
+}
+
+// The answerer's windows live on the main thread, whichever thread asks.
+MsgResult AskMessage(const DialogRequest& request)
+{
+    MsgResult result = MsgResult::Cancel;
+    OnMainThread([&] { result = Dialogs::Answerer().Message(request); });
+    return result;
+}
+
+QString AskText(const DialogRequest& request)
+{
+    QString result;
+    OnMainThread([&] { result = Dialogs::Answerer().Text(request); });
+    return result;
 }
 
 } // namespace
@@ -73,7 +89,7 @@ MsgResult Dialogs::MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon,
     request.buttons = buttons;
     request.defaultButton =
         ButtonInSet(defaultButton, buttons) ? defaultButton : FirstButton(buttons);
-    return Answerer().Message(request);
+    return AskMessage(request);
 }
 
 QString Dialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText)
@@ -83,7 +99,7 @@ QString Dialogs::InputBox(const QString& prompt, const QString& title, const QSt
     request.caption = title.isEmpty() ? kProductTitle : title;
     request.text = prompt;
     request.defaultText = defaultText;
-    return Answerer().Text(request);
+    return AskText(request);
 }
 
 namespace {
@@ -105,14 +121,14 @@ DialogRequest FileRequest(DialogRequest::Kind kind, const QString& title, const 
 QString Dialogs::OpenFile(const QString& title, const QString& filter, const QString& initialFolder,
                           const QString& defaultExtension)
 {
-    return Answerer().Text(
+    return AskText(
         FileRequest(DialogRequest::Kind::OpenFile, title, filter, initialFolder, defaultExtension));
 }
 
 QString Dialogs::SaveFile(const QString& title, const QString& filter, const QString& initialFolder,
                           const QString& defaultExtension)
 {
-    return Answerer().Text(
+    return AskText(
         FileRequest(DialogRequest::Kind::SaveFile, title, filter, initialFolder, defaultExtension));
 }
 
@@ -123,5 +139,5 @@ QString Dialogs::BrowseFolder(const QString& prompt, const QString& initialPath)
     request.caption = kProductTitle;
     request.text = prompt;
     request.initialFolder = initialPath;
-    return Answerer().Text(request);
+    return AskText(request);
 }

@@ -1,11 +1,20 @@
 #include "support/Events.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <ctime>
+#include <exception>
 
 namespace {
 
 qint64 g_lastPump = 0;
+
+// Work off the main thread has no window events of its own to let through.
+bool OnMainThreadNow()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
 
 qint64 NowMicroseconds()
 {
@@ -18,7 +27,7 @@ qint64 NowMicroseconds()
 
 void DoEvents()
 {
-    if (QCoreApplication::instance()) {
+    if (OnMainThreadNow()) {
         QCoreApplication::processEvents();
         g_lastPump = NowMicroseconds();
     }
@@ -32,6 +41,29 @@ void DoEventsThrottled()
 
 void RepaintWindows()
 {
-    if (QCoreApplication::instance())
+    if (OnMainThreadNow())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void OnMainThread(const std::function<void()>& work)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) {
+        work();
+        return;
+    }
+    // An exception must not cross the main thread's event loop: it is carried back.
+    std::exception_ptr failure;
+    QMetaObject::invokeMethod(
+        app,
+        [&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (failure)
+        std::rethrow_exception(failure);
 }

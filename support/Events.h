@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // The one place that lets the window system handle pending events during long work.
 void DoEvents();
 
@@ -10,3 +12,8 @@ void DoEventsThrottled();
 
 // Lets the windows repaint what a closed dialog uncovered, without taking any input.
 void RepaintWindows();
+
+// Runs the work on the application's main thread, where the windows live, and waits for it;
+// directly when called there or before the application exists. The main thread must be
+// running its event loop. An exception the work raises reaches the caller.
+void OnMainThread(const std::function<void()>& work);
