@@ -390,7 +390,7 @@ TEST(ShuffleRun, PreviewThenTheRunWithItsSeed)
     SKIP_WITHOUT_XATTRS(lib);
     lib.Add({u"n1.mp3"_s, u"n2.mp3"_s, u"n3.mp3"_s, u"n4.mp3"_s}, 300000);
     lib.Add({u"o1.mp3"_s, u"o2.mp3"_s, u"o3.mp3"_s, u"o4.mp3"_s, u"o5.mp3"_s}, 300000, false);
-    const QString a = lib.Made(u"A"_s), b = lib.Dest(u"B"_s);
+    const QString a = lib.Made(u"A"_s), b = lib.Dest(u"new/B"_s); // two levels to make
     lib.Add({u"../A/old/stale.mp3"_s}, 10);
     for (const int rename : {0, 1}) {
         const ShuffleJob job = lib.Job(u"*.mp3"_s, {a + u",1,50"_s, b + u",1,40"_s}, rename);
@@ -426,6 +426,6 @@ TEST(ShuffleRun, PreviewThenTheRunWithItsSeed)
         Shuffle again;
         EXPECT_EQ(again.Go(job, true, preview.Seed()), ShuffleOutcome::Finished);
         EXPECT_EQ(TreeOf(lib.Dest(QString())), first);
-        QDir(b).removeRecursively();
+        QDir(lib.Dest(u"new"_s)).removeRecursively();
     }
 }
