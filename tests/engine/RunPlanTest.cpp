@@ -95,13 +95,13 @@ TEST(RunPlan, PassesBudgetsAndPlaylists)
 TEST(RunPlan, RenameNumbersGoOnAfterWhatIsThere)
 {
     RunFacts facts = Library({u"n1.mp3:10000:*"_s, u"n2.ogg:10000:*"_s, u"o1.mp3:1"_s, u"o2:1"_s},
-                             {Destination(u"/s/A"_s, 1, 1, {u"F0001.mp3"_s, u"a0007.WMA"_s}),
+                             {Destination(u"/s/A"_s, 1, 1, {u"F0001.mp3"_s, u"a0017.WMA"_s}),
                               Destination(u"/s/A"_s, 1, 100), Destination(u"/s/C"_s, 1, 0)});
     facts.rename = true;
     facts.destinations[2].safeNames = true;
     const RunPlan plan = MakePlan(facts);
-    EXPECT_EQ(Targets(plan.destinations[0].passes[0]), QStringList{u"A0008.mp3<-n1.mp3"_s});
-    EXPECT_EQ(Targets(plan.destinations[1].passes[0]), QStringList{u"A0009.ogg<-n2.ogg"_s});
+    EXPECT_EQ(Targets(plan.destinations[0].passes[0]), QStringList{u"A0018.mp3<-n1.mp3"_s});
+    EXPECT_EQ(Targets(plan.destinations[1].passes[0]), QStringList{u"A0019.ogg<-n2.ogg"_s});
     EXPECT_EQ(Targets(plan.destinations[0].passes[1]),
               (QStringList{u"F0002.mp3<-o1.mp3"_s, u"F0003.<-o2"_s}));
     EXPECT_TRUE(plan.destinations[1].passes[1].files.empty());

@@ -128,6 +128,7 @@ TEST(ShuffleRun, TwoDestinationsNewFilesFirstThenFill)
     EXPECT_EQ(run.host.Progress(),
               (QStringList{u"0/100"_s, u"1/5"_s, u"2/5"_s, u"3/5"_s, u"4/5"_s, u"5/5"_s}));
     EXPECT_EQ(run.host.events.first(), u"clear cancel"_s);
+    EXPECT_TRUE(run.host.events.contains(u"show progress"_s));
     EXPECT_FALSE(run.host.busy);
     ASSERT_EQ(run.dialogs->Requests().size(), 2);
     ExpectBox(run.Request(0), u"Delete all files from destination folders first?"_s,
