@@ -5,8 +5,8 @@
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/AppInfo.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -82,9 +82,12 @@ TEST_F(MainWindowTest, PlacementAndTitleFromThePreferences)
     EXPECT_EQ(ReadPreference(u"mainleft"_s), u"600"_s);
 }
 
-TEST_F(MainWindowTest, EnterPressesStartAndABusyWindowOnlyStopsTakingInput)
+TEST_F(MainWindowTest, FocusFirstOnTheRenameBoxEnterPressesStartABusyWindowTakesNoInput)
 {
     frmMain& w = Open();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("chkRenameFiles"));
     QTest::keyClick(Find<QWidget>("txtFiletypes"), Qt::Key_F5);
     EXPECT_TRUE(dialogs->Requests().isEmpty()) << "only Enter starts";
     // Enter anywhere but on another button starts the run, which stops at once for an empty job.
