@@ -336,7 +336,9 @@ TEST_F(MainWindowTest, ProgressAboutHelpAndTheArchiveBitHelper)
               u"Commandline arguments:\r\n/a Start automatically\r\n"
               u"/c Close automatically when finished\r\n"
               u"/q Don't display the main window (implies /c)\r\n"
-              u"/f:<file> Settings file to load\r\n\r\n"
+              u"/f:<file> Settings file to load\r\n"
+              u"/p Preview the run without touching any file\r\n"
+              u"/s:<seed> Repeat the random choices of a run\r\n\r\n"
               u"Example:\r\nui_tests /a /q /f:Default Settings"_s,
               MsgIcon::None);
 }
