@@ -100,7 +100,7 @@ void frmMain::ConnectMenus()
         on(m_menu.recent[static_cast<std::size_t>(i)],
            [this, i] { ShowDocument(m_session.OpenRecent(i + 1, CurrentJob())); });
     on(m_menu.exit, [this] { close(); });
-    on(m_menu.homePage, [] { QDesktopServices::openUrl(QUrl(kHomePageUrl)); });
+    on(m_menu.homePage, [this] { OpenHomePage(); });
     on(m_menu.commandLineOptions, [] { ShowCommandLineHelp(); });
     on(m_menu.archiveBitHelper, [this] { RunArchiveBitHelper(); });
     on(m_menu.about, [this] { ShowAbout(); });
@@ -324,6 +324,13 @@ void frmMain::ShowAbout()
     Dialogs::MsgBox(kApplicationTitle + QStringLiteral("\r\nVersion: ") + VersionText() +
                         QStringLiteral("\r\n") + kAuthorLine,
                     MsgButtons::OK, MsgIcon::None, QStringLiteral("About ") + kApplicationTitle);
+}
+
+void frmMain::OpenHomePage()
+{
+    if (!QDesktopServices::openUrl(QUrl(kHomePageUrl)))
+        Dialogs::MsgBox(QStringLiteral("No web browser could be started for ") + kHomePageUrl,
+                        MsgButtons::OK, MsgIcon::Exclamation);
 }
 
 void frmMain::RunArchiveBitHelper()

@@ -73,6 +73,7 @@ private:
     void ShowDocument(const std::optional<ShuffleJob>& job);
 
     void ShowAbout();
+    void OpenHomePage();
     void RunArchiveBitHelper();
 
     JobPanel* m_picMain = nullptr;

@@ -297,7 +297,7 @@ TEST_F(MainWindowTest, LoadLastFileOnStartup)
     EXPECT_EQ(ReadPreference(u"AutoLoadFile"_s), u"-1"_s);
 }
 
-TEST_F(MainWindowTest, ProgressAboutHelpAndTheArchiveBitHelper)
+TEST_F(MainWindowTest, ProgressAboutHelpHomePageAndTheArchiveBitHelper)
 {
     frmMain& w = Open();
     w.show();
@@ -324,13 +324,16 @@ TEST_F(MainWindowTest, ProgressAboutHelpAndTheArchiveBitHelper)
     EXPECT_FALSE(box->isVisible());
 
     // The helper works on the window's libraries: here there are none.
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         dialogs->Queue(MsgResult::OK);
     Menu("mnuHelp_4")->trigger();
     ExpectBox(LastRequest(), u"There are no libraries to search."_s, MsgIcon::Exclamation);
     Menu("mnuHelp_10")->trigger();
     ExpectBox(LastRequest(), u"Pendrift\r\nVersion: " PENDRIFT_SHOWN_VERSION "\r\n"_s + kAuthorLine,
               MsgIcon::None);
+    Menu("mnuHelpHomePage")->trigger(); // offscreen, no browser can be started
+    ExpectBox(LastRequest(), u"No web browser could be started for "_s + kHomePageUrl,
+              MsgIcon::Exclamation);
     Menu("mnuHelpCmdSwitches")->trigger();
     ExpectBox(LastRequest(),
               u"Commandline arguments:\r\n/a Start automatically\r\n"
