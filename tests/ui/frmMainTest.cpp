@@ -147,6 +147,11 @@ TEST_F(MainWindowTest, SaveAsSaveAndTheSaveChangesQuestion)
     Menu("mnuFile_12")->trigger();
     const QByteArray saved = ReadAll(target);
     EXPECT_EQ(saved, DocumentBytes({{u"Filetypes"_s, u"*.flac"_s}, {u"RenameFiles"_s, u"0"_s}}));
+    // Save As onto the open document itself: its own lock does not refuse it.
+    dialogs->Queue(target);
+    dialogs->Queue(MsgResult::Yes);
+    Menu("mnuFile_13")->trigger();
+    EXPECT_EQ(ReadAll(target), saved);
 
     // New -> "Save <path>?" -> No drops the change and leaves the file as it was.
     Find<QCheckBox>("chkRenameFiles")->setChecked(true);
@@ -156,20 +161,24 @@ TEST_F(MainWindowTest, SaveAsSaveAndTheSaveChangesQuestion)
     EXPECT_EQ(w.windowTitle(), u"New Settings - Pendrift"_s);
     EXPECT_EQ(ReadAll(target), saved);
 
-    // Save As onto an existing file asks first; No keeps the file, Yes keeps only the keys
-    // that are not the job's.
+    // Save As onto an existing file asks first; No keeps the file (and stops a New that saves
+    // a change), Yes keeps only the keys that are not the job's.
     const QByteArray existing =
         ReadAll(WriteDocument(target, {{u"Library"_s, u"/x"_s}, {u"Other"_s, u"kept"_s}}));
+    Find<QLineEdit>("txtFiletypes")->setText(u"*.mid"_s);
     for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        if (answer == MsgResult::No)
+            dialogs->Queue(MsgResult::Yes); // "Save New Settings?"
         dialogs->Queue(target);
         dialogs->Queue(answer);
-        Menu("mnuFile_13")->trigger();
+        Menu(answer == MsgResult::No ? "mnuFile_10" : "mnuFile_13")->trigger();
+        EXPECT_EQ(Find<QLineEdit>("txtFiletypes")->text(), u"*.mid"_s);
         ExpectBox(LastRequest(), target + u" already exists. Do you want to overwrite it?"_s,
                   MsgIcon::Exclamation, MsgButtons::YesNo);
         EXPECT_EQ(w.Session().Path(), answer == MsgResult::Yes ? target : QString());
         EXPECT_EQ(ReadAll(target), answer == MsgResult::No
                                        ? existing
-                                       : DocumentBytes({{u"Filetypes"_s, u"*.mp3,*.wma,*.wav"_s},
+                                       : DocumentBytes({{u"Filetypes"_s, u"*.mid"_s},
                                                         {u"RenameFiles"_s, u"0"_s},
                                                         {u"Other"_s, u"kept"_s}}));
     }
@@ -192,7 +201,7 @@ TEST_F(MainWindowTest, SaveAsSaveAndTheSaveChangesQuestion)
     EXPECT_EQ(ErrorOf([&] { CBinaryINI().SetFile(target); }), 70);
     Find<QCheckBox>("chkRenameFiles")->setChecked(true);
     Menu("mnuFile_12")->trigger();
-    EXPECT_EQ(ReadAll(target), DocumentBytes({{u"Filetypes"_s, u"*.mp3,*.wma,*.wav"_s},
+    EXPECT_EQ(ReadAll(target), DocumentBytes({{u"Filetypes"_s, u"*.mid"_s},
                                               {u"RenameFiles"_s, u"1"_s},
                                               {u"Other"_s, u"kept"_s}}));
     EXPECT_EQ(ReadAll(notes), "plain text");
