@@ -104,7 +104,7 @@ int Main(const QStringList& arguments)
             window->show();
             const QString text = ArgumentText(arguments);
             if (!text.isEmpty()) {
-                window->ResetSettings(false);
+                window->ResetSettings();
                 window->LoadSettings(text);
             }
             return RunWindow(std::move(window));
@@ -124,7 +124,7 @@ int Main(const QStringList& arguments)
         QString name = ResolveDocumentPath(switches.Value(QStringLiteral("f")));
         int status = kFinished;
         if (PathExists(name, true)) {
-            window->ResetSettings(false);
+            window->ResetSettings();
             window->LoadSettings(name);
             if (HasSwitch(switches, QStringLiteral("a")) &&
                 window->StartShuffle(true) != ShuffleOutcome::Finished)

@@ -66,6 +66,16 @@ void CBinaryINI::SetFile(const QString& path)
     LoadFromFile();
 }
 
+void CBinaryINI::SetFileSharing(const QString& path, const CBinaryINI& holder)
+{
+    if (path.isEmpty()) {
+        SetFile(path);
+        return;
+    }
+    m_file = path;
+    LoadFromFile(&holder);
+}
+
 void CBinaryINI::Commit()
 {
     if (!m_file.isEmpty())
@@ -117,7 +127,7 @@ void CBinaryINI::WriteValue(const QString& key, const QString& value, const QStr
     m_records.append(Record{key, value, section});
 }
 
-void CBinaryINI::LoadFromFile()
+void CBinaryINI::LoadFromFile(const CBinaryINI* holder)
 {
     m_held.Close();
     m_simpleFileName = ParsePath(m_file, PathPart::BaseName);
@@ -125,9 +135,12 @@ void CBinaryINI::LoadFromFile()
     if (!FileExists(m_file))
         return;
 
-    LockedFile file = LockedFile::OpenExclusive(m_file);
+    LockedFile file = holder && holder->m_held.IsFileAt(m_file) ? holder->m_held.Share()
+                                                                : LockedFile::OpenExclusive(m_file);
     QFile device;
-    if (!device.open(file.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    // A shared descriptor also shares its position, wherever the holder left it.
+    if (!device.open(file.Handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle) ||
+        !device.seek(0))
         RaiseError(ErrorNumber::PathFileAccess, device.errorString());
     // On any error the lock goes with `file` and no records are kept.
     m_records = ReadRecords(device);

@@ -38,6 +38,10 @@ public:
     // A non-empty path loads that file (an empty document when nothing exists there); an
     // empty path releases the held file and forgets path and records.
     void SetFile(const QString& path);
+    // SetFile for the file `holder` may hold: when it holds that very file (under any name),
+    // the file is read again through a share of holder's lock instead of failing on it, and
+    // the lock lasts until the last of the two lets go.
+    void SetFileSharing(const QString& path, const CBinaryINI& holder);
     QString GetSimpleFileName() const { return m_simpleFileName; }
     void Commit();
     // Loads the file again, dropping unsaved changes.
@@ -60,7 +64,7 @@ public:
     static QByteArray WriteRecords(const QList<Record>& records);
 
 private:
-    void LoadFromFile();
+    void LoadFromFile(const CBinaryINI* holder = nullptr);
     void SaveToFile();
     static QString ReadString(QIODevice& device);
     static void SkipString(QIODevice& device);

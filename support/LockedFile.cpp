@@ -44,6 +44,19 @@ void SyncFolder(const QByteArray& folder)
         ::fsync(fd.get());
 }
 
+// True when the name leads to the file open on the descriptor.
+bool NamesFile(const QByteArray& name, int fd)
+{
+    struct stat opened
+    {
+    };
+    struct stat named
+    {
+    };
+    return ::fstat(fd, &opened) == 0 && ::stat(name.constData(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
 } // namespace
 
 LockedFile LockedFile::OpenExclusive(const QString& path)
@@ -60,17 +73,23 @@ LockedFile LockedFile::OpenExclusive(const QString& path)
                 RaiseError(ErrorNumber::PermissionDenied);
             throw AppError::FromErrno(errno, path);
         }
-        struct stat held
-        {
-        };
-        struct stat current
-        {
-        };
-        if (::fstat(fd.get(), &held) == 0 && ::stat(name.constData(), &current) == 0 &&
-            held.st_dev == current.st_dev && held.st_ino == current.st_ino)
+        if (NamesFile(name, fd.get()))
             return LockedFile(std::move(fd));
     }
     RaiseError(ErrorNumber::PermissionDenied);
+}
+
+LockedFile LockedFile::Share() const
+{
+    UniqueFd fd(::fcntl(m_fd.get(), F_DUPFD_CLOEXEC, 0));
+    if (!fd.valid())
+        throw AppError::FromErrno(errno, QString());
+    return LockedFile(std::move(fd));
+}
+
+bool LockedFile::IsFileAt(const QString& path) const
+{
+    return m_fd.valid() && NamesFile(Platform::Encode(path), m_fd.get());
 }
 
 LockedFile LockedFile::ReplaceContents(const QString& path, const QByteArray& bytes)

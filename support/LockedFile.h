@@ -25,6 +25,12 @@ public:
     // holding the lock on the old file, if there is one, while this runs.
     static LockedFile ReplaceContents(const QString& path, const QByteArray& bytes);
 
+    // A second descriptor on the same open file: it shares this one's lock, which lasts until
+    // the last of them is closed. Error 75 when the system refuses one.
+    LockedFile Share() const;
+    // True when `path` names the very file this one holds (whatever name it was opened by).
+    bool IsFileAt(const QString& path) const;
+
     bool IsOpen() const { return m_fd.valid(); }
     int Handle() const { return m_fd.get(); }
     void Close() { m_fd.reset(); }

@@ -13,6 +13,8 @@ QString CommandLineHelpText()
         QStringLiteral("/c Close automatically when finished"),
         QStringLiteral("/q Don't display the main window (implies /c)"),
         QStringLiteral("/f:<file> Settings file to load"),
+        QStringLiteral("/p Preview the run without touching any file"),
+        QStringLiteral("/s:<seed> Repeat the random choices of a run"),
         QString(),
         QStringLiteral("Example:"),
         ExecutableName() + QStringLiteral(" /a /q /f:Default Settings"),

@@ -19,6 +19,12 @@ constexpr qint64 kPumpIntervalMs = 40;
 constexpr int kNameWidth = 420;
 constexpr int kBarSteps = 1000;
 
+// Megabytes of 1,048,576 bytes, as the destinations' sizes are given.
+QString Megabytes(const QLocale& locale, qint64 bytes)
+{
+    return locale.toString(static_cast<double>(bytes) / 1048576.0, 'f', 1) + QStringLiteral(" MB");
+}
+
 } // namespace
 
 FileOperationProgress::FileOperationProgress(Kind kind, int itemCount, qint64 totalBytes,
@@ -144,12 +150,12 @@ void FileOperationProgress::Refresh()
 
     const QLocale locale;
     if (m_kind == Kind::Copy) {
-        m_lblBytes->setText(QStringLiteral("%1 of %2")
-                                .arg(locale.formattedDataSize(m_bytesDone),
-                                     locale.formattedDataSize(m_totalBytes)));
+        m_lblBytes->setText(
+            QStringLiteral("%1 of %2")
+                .arg(Megabytes(locale, m_bytesDone), Megabytes(locale, m_totalBytes)));
         const qint64 ms = m_started.elapsed();
         const qint64 rate = ms > 0 ? m_bytesDone * 1000 / ms : 0;
-        m_lblRate->setText(locale.formattedDataSize(rate) + QStringLiteral("/s"));
+        m_lblRate->setText(Megabytes(locale, rate) + QStringLiteral("/s"));
         m_pgbProgress->setValue(
             m_totalBytes > 0
                 ? static_cast<int>(std::min(m_bytesDone, m_totalBytes) * kBarSteps / m_totalBytes)

@@ -107,6 +107,8 @@ JobPanel::JobPanel(QWidget* parent) : QWidget(parent)
                         m_lstLibrary,        m_cmdOK,          m_txtFiletypes};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+    // The window opens with the focus at the start of that order, not on Start.
+    order[0]->setFocus();
 
     connect(m_txtFiletypes, &QLineEdit::textChanged, this, &JobPanel::modified);
     connect(m_chkRenameFiles, &QCheckBox::stateChanged, this, &JobPanel::modified);

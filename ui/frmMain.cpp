@@ -1,21 +1,15 @@
 #include "ui/frmMain.h"
 
-#include "documents/CBinaryINI.h"
-#include "documents/JobDocument.h"
 #include "documents/Preferences.h"
 #include "documents/RecentFiles.h"
 #include "engine/ArchiveBitHelper.h"
-#include "support/AppError.h"
 #include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
 #include "support/Events.h"
-#include "support/Numbers.h"
-#include "support/Paths.h"
 #include "support/Text.h"
 #include "ui/AppInfo.h"
 #include "ui/CommandLineHelp.h"
-#include "ui/FileDialogs.h"
 #include "ui/InputBlocker.h"
 #include "ui/JobPanel.h"
 #include "ui/ProgressBox.h"
@@ -55,7 +49,7 @@ frmMain::frmMain(QWidget* parent)
     m_picMain->setGeometry(TwipsRect(0, 0, 5865, 4605));
     m_inputBlocker = new InputBlocker(m_picMain);
     BuildStatusArea(client);
-    connect(m_picMain, &JobPanel::modified, this, [this] { m_modified = true; });
+    connect(m_picMain, &JobPanel::modified, this, [this] { m_session.SetModified(); });
     connect(m_picMain->StartButton(), &QPushButton::clicked, this, [this] { StartShuffle(false); });
 
     QtDialogAnswerer::SetOwner(this);
@@ -85,24 +79,28 @@ void frmMain::BuildStatusArea(QWidget* client)
 void frmMain::ConnectMenus()
 {
     // One command per menu item; a command's failure is reported and ends only that command.
+    // The caption and the recent list then show whatever the session was left with.
     const auto on = [this](QAction* action, auto command) {
-        connect(action, &QAction::triggered, this, [command] {
+        connect(action, &QAction::triggered, this, [this, command] {
             try {
                 command();
             } catch (...) {
                 ReportCurrentError(QString());
             }
+            ShowDocumentName();
         });
     };
-    on(m_menu.newDocument, [this] { NewDocument(); });
-    on(m_menu.open, [this] { OpenDocument(); });
+    on(m_menu.newDocument, [this] { ShowDocument(m_session.New(CurrentJob())); });
+    on(m_menu.open, [this] { ShowDocument(m_session.Open(CurrentJob())); });
     on(m_menu.save, [this] { SaveSettings(false); });
     on(m_menu.saveAs, [this] { SaveSettings(true); });
-    on(m_menu.autoLoad, [this] { ToggleAutoLoad(); });
+    // The action has already flipped its check when it reports the click.
+    on(m_menu.autoLoad, [this] { m_session.SetAutoLoad(m_menu.autoLoad->isChecked()); });
     for (int i = 0; i < 4; ++i)
-        on(m_menu.recent[static_cast<std::size_t>(i)], [this, i] { OpenRecent(i + 1); });
+        on(m_menu.recent[static_cast<std::size_t>(i)],
+           [this, i] { ShowDocument(m_session.OpenRecent(i + 1, CurrentJob())); });
     on(m_menu.exit, [this] { close(); });
-    on(m_menu.homePage, [] { QDesktopServices::openUrl(QUrl(kHomePageUrl)); });
+    on(m_menu.homePage, [this] { OpenHomePage(); });
     on(m_menu.commandLineOptions, [] { ShowCommandLineHelp(); });
     on(m_menu.archiveBitHelper, [this] { RunArchiveBitHelper(); });
     on(m_menu.about, [this] { ShowAbout(); });
@@ -113,41 +111,15 @@ QAction* frmMain::MenuItem(const QString& name) const
     return findChild<QAction*>(name);
 }
 
-void frmMain::ApplyRecentMenu()
-{
-    const auto items = BuildRecentMenu();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        QAction* action = m_menu.recent[i];
-        action->setText(items[i].caption);
-        action->setVisible(items[i].visible);
-        action->setEnabled(items[i].enabled);
-    }
-}
-
 void frmMain::Load(bool placeOnScreen)
 {
     m_placeOnScreen = placeOnScreen;
     try {
-        ApplyRecentMenu();
-        m_menu.autoLoad->setChecked(LeadingNumber(ReadPreference(QStringLiteral("AutoLoadFile"))) !=
-                                    0);
-        ResetSettings(false);
-        if (m_menu.autoLoad->isChecked()) {
-            const QString last = ReadPreference(QStringLiteral("LoadFile"));
-            if (PathExists(last, true)) {
-                try {
-                    LoadSettings(last);
-                } catch (...) {
-                    ReportCurrentError(QStringLiteral(
-                        "Error loading last cfg file. The file may be in use by another "
-                        "process. The program will start with a blank configuration."));
-                    m_menu.autoLoad->setChecked(false);
-                    ResetSettings(false);
-                    return;
-                }
-            }
-        }
-        if (m_placeOnScreen)
+        const std::optional<ShuffleJob> job = m_session.Start();
+        m_menu.autoLoad->setChecked(m_session.AutoLoad());
+        ShowDocument(job.value_or(ShuffleJob{}));
+        // A last document that failed to load (reported) leaves the window where it is.
+        if (job && m_placeOnScreen)
             RestorePlacement(this);
     } catch (...) {
         ReportCurrentError(QStringLiteral("Error loading main window."));
@@ -168,7 +140,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     bool accept = true;
     try {
-        if (m_modified)
+        if (m_session.IsModified())
             accept = ConfirmSaveChanges();
     } catch (...) {
         ReportCurrentError(QString());
@@ -299,119 +271,66 @@ ShuffleOutcome frmMain::StartShuffle(bool bAutoMode)
 
 // Settings documents ---------------------------------------------------------------------
 
-void frmMain::SetCaption(const QString& simpleName)
+void frmMain::ShowDocumentName()
 {
-    setWindowTitle(simpleName + QStringLiteral(" - ") + GetWindowTitle());
+    setWindowTitle(m_session.Name() + QStringLiteral(" - ") + GetWindowTitle());
+    const auto items = BuildRecentMenu();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        QAction* action = m_menu.recent[i];
+        action->setText(items[i].caption);
+        action->setVisible(items[i].visible);
+        action->setEnabled(items[i].enabled);
+    }
 }
 
-void frmMain::ResetSettings(bool bPrompt)
+void frmMain::ShowDocument(const std::optional<ShuffleJob>& job)
 {
-    Q_UNUSED(bPrompt);
-    m_picMain->ShowJob(ShuffleJob{});
-    m_document.reset();
-    SetCaption(QStringLiteral("New Settings"));
-    m_modified = false;
+    if (job) {
+        // Filling the controls is no edit.
+        const QSignalBlocker quiet(m_picMain);
+        m_picMain->ShowJob(*job);
+    }
+    ShowDocumentName();
+}
+
+void frmMain::ResetSettings()
+{
+    ShowDocument(m_session.Reset());
 }
 
 void frmMain::LoadSettings(const QString& sFile)
 {
-    if (!PathExists(sFile, true))
-        RaiseError(ErrorNumber::FileNotFound);
-    auto document = std::make_unique<CBinaryINI>();
-    document->SetFile(sFile);
-    ResetSettings(false);
-    m_document = std::move(document);
-    SetCaption(ParsePath(sFile, PathPart::BaseName));
-    m_picMain->ShowJob(ReadJob(*m_document));
-    AddRecentFile(sFile);
-    if (m_menu.autoLoad->isChecked())
-        WritePreference(QStringLiteral("LoadFile"), sFile);
-    m_modified = false;
-    ApplyRecentMenu();
+    ShowDocument(m_session.Load(sFile));
 }
 
 bool frmMain::SaveSettings(bool saveAs)
 {
-    if (saveAs || !m_document) {
-        QString path;
-        if (!ShowFileDialog(path, FileDialogMode::Save, this, QStringLiteral("Save As"),
-                            GetDataFolder(), QStringLiteral("cfg,*.cfg"), QStringLiteral(".cfg")))
-            return false;
-        if (PathExists(path, true) &&
-            Dialogs::MsgBox(path + QStringLiteral(" already exists. Do you want to overwrite it?"),
-                            MsgButtons::YesNo, MsgIcon::Exclamation) != MsgResult::Yes)
-            return false;
-        // The old store lets go of its file first, so Save As onto the current document works.
-        m_document.reset();
-        m_document = std::make_unique<CBinaryINI>();
-        m_document->SetFile(path);
-    }
-    WriteJob(*m_document, CurrentJob());
-    m_document->Commit();
-
-    const QString path = m_document->File();
-    AddRecentFile(path);
-    if (m_menu.autoLoad->isChecked())
-        WritePreference(QStringLiteral("LoadFile"), path);
-    ApplyRecentMenu();
-    SetCaption(ParsePath(path, PathPart::BaseName));
-    m_modified = false;
-    return true;
+    const bool saved = m_session.Save(CurrentJob(), saveAs);
+    ShowDocumentName();
+    return saved;
 }
 
 bool frmMain::ConfirmSaveChanges()
 {
-    const QString name = m_document ? m_document->File() : QStringLiteral("New Settings");
-    if (Dialogs::MsgBox(QStringLiteral("Save ") + name + u'?', MsgButtons::YesNo,
-                        MsgIcon::Question) == MsgResult::Yes)
-        return SaveSettings(false);
-    return true;
+    const bool proceed = m_session.ConfirmSaveChanges(CurrentJob());
+    ShowDocumentName();
+    return proceed;
 }
 
-bool frmMain::MayDropChanges()
-{
-    return !m_modified || ConfirmSaveChanges();
-}
-
-// Menu commands -----------------------------------------------------------------------------
-
-void frmMain::NewDocument()
-{
-    if (MayDropChanges())
-        ResetSettings(false);
-}
-
-void frmMain::OpenDocument()
-{
-    if (!MayDropChanges())
-        return;
-    QString path;
-    if (ShowFileDialog(path, FileDialogMode::Open, this, QStringLiteral("Open"), GetDataFolder(),
-                       QStringLiteral("cfg,*.cfg")))
-        LoadSettings(path);
-}
-
-void frmMain::OpenRecent(int position)
-{
-    if (MayDropChanges())
-        LoadSettings(ReadPreference(kRecentFilesKey + QString::number(position)));
-}
-
-void frmMain::ToggleAutoLoad()
-{
-    // The action has already flipped its check when it reports the click.
-    const bool on = m_menu.autoLoad->isChecked();
-    WritePreference(QStringLiteral("AutoLoadFile"),
-                    on ? QStringLiteral("-1") : QStringLiteral("0"));
-    if (on && m_document)
-        WritePreference(QStringLiteral("LoadFile"), m_document->File());
-}
+// Help menu ----------------------------------------------------------------------------------
 
 void frmMain::ShowAbout()
 {
     Dialogs::MsgBox(kApplicationTitle + QStringLiteral("\r\nVersion: ") + VersionText() +
                         QStringLiteral("\r\n") + kAuthorLine,
                     MsgButtons::OK, MsgIcon::None, QStringLiteral("About ") + kApplicationTitle);
+}
+
+void frmMain::OpenHomePage()
+{
+    if (!QDesktopServices::openUrl(QUrl(kHomePageUrl)))
+        Dialogs::MsgBox(QStringLiteral("No web browser could be started for ") + kHomePageUrl,
+                        MsgButtons::OK, MsgIcon::Exclamation);
 }
 
 void frmMain::RunArchiveBitHelper()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/DocumentSession.h"
 #include "documents/ShuffleJob.h"
 #include "engine/ShuffleHost.h"
 #include "engine/ShuffleRun.h"
@@ -8,15 +9,13 @@
 #include <QMainWindow>
 #include <memory>
 
-class CBinaryINI;
 class InputBlocker;
 class JobPanel;
 class ProgressBox;
 class QLabel;
 
 // The program's window: the job being edited, the Start button, the status line and the
-// progress box. It hosts the run and owns the current settings document, which stays open and
-// locked until it is replaced.
+// progress box. It hosts the run and shows the document session's job, name and recent list.
 class frmMain : public QMainWindow, public ShuffleHost
 {
     Q_OBJECT
@@ -39,13 +38,13 @@ public:
     // Runs draw their random orders from this seed; none: from the clock.
     void SetSeed(std::optional<quint32> seed) { m_seed = seed; }
 
-    // Settings documents.
-    void ResetSettings(bool bPrompt = false);
+    // Settings documents, through the session; each shows what it leaves.
+    void ResetSettings();
     void LoadSettings(const QString& sFile);
     bool SaveSettings(bool saveAs);
     bool ConfirmSaveChanges();
-    const CBinaryINI* CurrentDocument() const { return m_document.get(); }
-    bool IsModified() const { return m_modified; }
+    const DocumentSession& Session() const { return m_session; }
+    bool IsModified() const { return m_session.IsModified(); }
 
     QString GetWindowTitle() const;
 
@@ -68,16 +67,13 @@ protected:
 private:
     void BuildStatusArea(QWidget* client);
     void ConnectMenus();
-    void ApplyRecentMenu();
-    void SetCaption(const QString& simpleName);
-    // The document commands ask to save unsaved changes first; false: the user kept them.
-    bool MayDropChanges();
+    // The caption and the recent-files menu as the session has them.
+    void ShowDocumentName();
+    // A job the session gave out: the controls show it unmodified.
+    void ShowDocument(const std::optional<ShuffleJob>& job);
 
-    void NewDocument();
-    void OpenDocument();
-    void OpenRecent(int position);
-    void ToggleAutoLoad();
     void ShowAbout();
+    void OpenHomePage();
     void RunArchiveBitHelper();
 
     JobPanel* m_picMain = nullptr;
@@ -86,10 +82,9 @@ private:
     MainMenu m_menu;
     InputBlocker* m_inputBlocker = nullptr;
 
-    std::unique_ptr<CBinaryINI> m_document;
+    DocumentSession m_session;
     bool m_busy = false;
     bool m_cancelRequested = false;
-    bool m_modified = false;
     bool m_waitCursor = false;
     bool m_placeOnScreen = true;
     std::optional<quint32> m_seed;

@@ -26,19 +26,21 @@ FileOperationProgress* ShownProgressWindow()
     return nullptr;
 }
 
-// The window's title, its file, name and byte lines and its bar, as one line of text.
+// The window's title, its file, name and byte lines, the rate's unit and its bar, as one line
+// of text.
 QString Shown(const FileOperationProgress& window)
 {
     QStringList parts = {window.windowTitle()};
     for (const char* name : {"lblFile", "lblName", "lblBytes"})
         parts << window.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    parts << window.findChild<QLabel*>(u"lblRate"_s)->text().section(u' ', 1);
     return parts.join(u'|') + u'|' + QString::number(window.findChild<QProgressBar*>()->value());
 }
 
 } // namespace
 
 // The window belongs to the main window (the dialogs' owner) and opens centred over it. It
-// shows the item and the share done: bytes for a copy, items for a delete. Cancel, or a close,
+// shows the item and the share done: megabytes for a copy, items for a delete. Cancel, or a close,
 // asks the operation to stop; the window stays up until the operation ends, and after it while
 // there are failures to read.
 TEST(FileOperationProgress, ShowsTheWorkOverItsOwnerAndStaysForFailures)
@@ -50,8 +52,8 @@ TEST(FileOperationProgress, ShowsTheWorkOverItsOwnerAndStaysForFailures)
     for (const Kind kind : {Kind::Copy, Kind::Delete}) {
         ProgressWindowObserver observer;
         EXPECT_FALSE(observer.CancelRequested()); // no window yet, nothing to cancel
-        observer.Begin(kind, 4, 400);
-        observer.AddBytes(100);
+        observer.Begin(kind, 4, 4 << 20);
+        observer.AddBytes(1 << 20);
         observer.StartItem(2, u"b.bin"_s);
         FileOperationProgress* window = ShownProgressWindow();
         ASSERT_NE(window, nullptr);
@@ -59,8 +61,8 @@ TEST(FileOperationProgress, ShowsTheWorkOverItsOwnerAndStaysForFailures)
         EXPECT_LE((window->geometry().center() - owner.geometry().center()).manhattanLength(), 2);
         EXPECT_EQ(Shown(*window),
                   kind == Kind::Copy
-                      ? u"Copying files|File 2 of 4|b.bin|100 bytes of 400 bytes|250"_s
-                      : u"Deleting files|Item 2 of 4|b.bin||500"_s);
+                      ? u"Copying files|File 2 of 4|b.bin|1.0 MB of 4.0 MB|MB/s|250"_s
+                      : u"Deleting files|Item 2 of 4|b.bin|||500"_s);
         if (kind == Kind::Copy)
             QTest::mouseClick(window->findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
         else

@@ -4,10 +4,9 @@
 #include "support/Paths.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/AppInfo.h"
-#include "ui/FileDialogs.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -83,9 +82,12 @@ TEST_F(MainWindowTest, PlacementAndTitleFromThePreferences)
     EXPECT_EQ(ReadPreference(u"mainleft"_s), u"600"_s);
 }
 
-TEST_F(MainWindowTest, EnterPressesStartAndABusyWindowOnlyStopsTakingInput)
+TEST_F(MainWindowTest, FocusFirstOnTheRenameBoxEnterPressesStartABusyWindowTakesNoInput)
 {
     frmMain& w = Open();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("chkRenameFiles"));
     QTest::keyClick(Find<QWidget>("txtFiletypes"), Qt::Key_F5);
     EXPECT_TRUE(dialogs->Requests().isEmpty()) << "only Enter starts";
     // Enter anywhere but on another button starts the run, which stops at once for an empty job.
@@ -145,6 +147,11 @@ TEST_F(MainWindowTest, SaveAsSaveAndTheSaveChangesQuestion)
     Menu("mnuFile_12")->trigger();
     const QByteArray saved = ReadAll(target);
     EXPECT_EQ(saved, DocumentBytes({{u"Filetypes"_s, u"*.flac"_s}, {u"RenameFiles"_s, u"0"_s}}));
+    // Save As onto the open document itself: its own lock does not refuse it.
+    dialogs->Queue(target);
+    dialogs->Queue(MsgResult::Yes);
+    Menu("mnuFile_13")->trigger();
+    EXPECT_EQ(ReadAll(target), saved);
 
     // New -> "Save <path>?" -> No drops the change and leaves the file as it was.
     Find<QCheckBox>("chkRenameFiles")->setChecked(true);
@@ -154,23 +161,50 @@ TEST_F(MainWindowTest, SaveAsSaveAndTheSaveChangesQuestion)
     EXPECT_EQ(w.windowTitle(), u"New Settings - Pendrift"_s);
     EXPECT_EQ(ReadAll(target), saved);
 
-    // Save As onto an existing file asks first; No keeps the file, Yes keeps only the keys
-    // that are not the job's.
+    // Save As onto an existing file asks first; No keeps the file (and stops a New that saves
+    // a change), Yes keeps only the keys that are not the job's.
     const QByteArray existing =
         ReadAll(WriteDocument(target, {{u"Library"_s, u"/x"_s}, {u"Other"_s, u"kept"_s}}));
+    Find<QLineEdit>("txtFiletypes")->setText(u"*.mid"_s);
     for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        if (answer == MsgResult::No)
+            dialogs->Queue(MsgResult::Yes); // "Save New Settings?"
         dialogs->Queue(target);
         dialogs->Queue(answer);
-        Menu("mnuFile_13")->trigger();
+        Menu(answer == MsgResult::No ? "mnuFile_10" : "mnuFile_13")->trigger();
+        EXPECT_EQ(Find<QLineEdit>("txtFiletypes")->text(), u"*.mid"_s);
         ExpectBox(LastRequest(), target + u" already exists. Do you want to overwrite it?"_s,
                   MsgIcon::Exclamation, MsgButtons::YesNo);
-        EXPECT_EQ(w.CurrentDocument() != nullptr, answer == MsgResult::Yes);
+        EXPECT_EQ(w.Session().Path(), answer == MsgResult::Yes ? target : QString());
         EXPECT_EQ(ReadAll(target), answer == MsgResult::No
                                        ? existing
-                                       : DocumentBytes({{u"Filetypes"_s, u"*.mp3,*.wma,*.wav"_s},
+                                       : DocumentBytes({{u"Filetypes"_s, u"*.mid"_s},
                                                         {u"RenameFiles"_s, u"0"_s},
                                                         {u"Other"_s, u"kept"_s}}));
     }
+
+    // A Save As that fails (onto a file that is no document, or one held elsewhere) keeps the
+    // open document: its name, its lock, and the next Save goes to it.
+    const TempFolder other;
+    const QString notes = other.Write(u"notes.cfg"_s, "plain text");
+    CBinaryINI holder;
+    holder.SetFile(WriteDocument(other / u"Held.cfg"_s, {}));
+    for (const auto& [path, error] : {std::pair{notes, u"(Error 321) Invalid file format"_s},
+                                      {holder.File(), u"(Error 70) Permission denied"_s}}) {
+        dialogs->Queue(path);
+        dialogs->Queue(MsgResult::Yes); // overwrite
+        dialogs->Queue(MsgResult::OK);  // the error
+        Menu("mnuFile_13")->trigger();
+        EXPECT_TRUE(LastRequest().text.endsWith(error)) << LastRequest().text.toStdString();
+        EXPECT_EQ(w.windowTitle(), u"Car - Pendrift"_s);
+    }
+    EXPECT_EQ(ErrorOf([&] { CBinaryINI().SetFile(target); }), 70);
+    Find<QCheckBox>("chkRenameFiles")->setChecked(true);
+    Menu("mnuFile_12")->trigger();
+    EXPECT_EQ(ReadAll(target), DocumentBytes({{u"Filetypes"_s, u"*.mid"_s},
+                                              {u"RenameFiles"_s, u"1"_s},
+                                              {u"Other"_s, u"kept"_s}}));
+    EXPECT_EQ(ReadAll(notes), "plain text");
 }
 
 TEST_F(MainWindowTest, LoadKeepsTheDocumentLockedAndFailedOpensChangeNothing)
@@ -191,21 +225,40 @@ TEST_F(MainWindowTest, LoadKeepsTheDocumentLockedAndFailedOpensChangeNothing)
     CBinaryINI holder;
     EXPECT_THROW(holder.SetFile(good), AppError);
 
-    // Held elsewhere, the current document again (its own lock), or cancelled: the window keeps
-    // what it has.
+    // Held elsewhere or cancelled: the window keeps what it has.
     holder.SetFile(held);
-    const QString denied = u"An error has occurred.\r\n(Error 70) Permission denied"_s;
     for (const auto& [path, error] :
-         {std::pair{held, denied}, {good, denied}, {QString(), QString()}}) {
+         {std::pair{held, u"An error has occurred.\r\n(Error 70) Permission denied"_s},
+          {QString(), QString()}}) {
         dialogs->Queue(path);
         if (!error.isEmpty())
             dialogs->Queue(MsgResult::OK);
         Menu("mnuFile_11")->trigger();
         EXPECT_EQ(LastRequest().text, error);
-        EXPECT_EQ(w.CurrentDocument()->File(), good);
+        EXPECT_EQ(w.Session().Path(), good);
     }
     EXPECT_EQ(dialogs->Requests().at(0).defaultExtension, u"cfg"_s);
     EXPECT_EQ(Find<SortedList>("lstLibrary")->count(), 3);
+
+    // The open document again, by Open while modified (Yes to the question saves it first) and by
+    // the recent list (the file changed behind the window's back): read anew from disk, still
+    // locked.
+    Find<QLineEdit>("txtFiletypes")->setText(u"*.mid"_s);
+    dialogs->Queue(MsgResult::Yes);
+    dialogs->Queue(good);
+    Menu("mnuFile_11")->trigger();
+    ExpectBox(dialogs->Requests().at(dialogs->Requests().size() - 2), u"Save "_s + good + u'?',
+              MsgIcon::Question, MsgButtons::YesNo);
+    QFile file(good);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    EXPECT_TRUE(file.readAll().contains("*.mid"));
+    file.resize(0);
+    file.write(DocumentBytes({{u"Filetypes"_s, u"*.aac"_s}}));
+    file.close();
+    Menu("mnuFile_21")->trigger();
+    EXPECT_EQ(Find<QLineEdit>("txtFiletypes")->text(), u"*.aac"_s);
+    EXPECT_FALSE(w.IsModified());
+    EXPECT_EQ(ErrorOf([&] { CBinaryINI().SetFile(good); }), 70);
     holder.SetFile(QString());
     Menu("mnuFile_22")->trigger();
     EXPECT_EQ(w.windowTitle(), u"Held - Pendrift"_s);
@@ -251,7 +304,7 @@ TEST_F(MainWindowTest, LoadLastFileOnStartup)
     EXPECT_EQ(ReadPreference(u"AutoLoadFile"_s), u"-1"_s);
 }
 
-TEST_F(MainWindowTest, ProgressAboutHelpAndTheArchiveBitHelper)
+TEST_F(MainWindowTest, ProgressAboutHelpHomePageAndTheArchiveBitHelper)
 {
     frmMain& w = Open();
     w.show();
@@ -278,19 +331,24 @@ TEST_F(MainWindowTest, ProgressAboutHelpAndTheArchiveBitHelper)
     EXPECT_FALSE(box->isVisible());
 
     // The helper works on the window's libraries: here there are none.
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         dialogs->Queue(MsgResult::OK);
     Menu("mnuHelp_4")->trigger();
     ExpectBox(LastRequest(), u"There are no libraries to search."_s, MsgIcon::Exclamation);
     Menu("mnuHelp_10")->trigger();
     ExpectBox(LastRequest(), u"Pendrift\r\nVersion: " PENDRIFT_SHOWN_VERSION "\r\n"_s + kAuthorLine,
               MsgIcon::None);
+    Menu("mnuHelpHomePage")->trigger(); // offscreen, no browser can be started
+    ExpectBox(LastRequest(), u"No web browser could be started for "_s + kHomePageUrl,
+              MsgIcon::Exclamation);
     Menu("mnuHelpCmdSwitches")->trigger();
     ExpectBox(LastRequest(),
               u"Commandline arguments:\r\n/a Start automatically\r\n"
               u"/c Close automatically when finished\r\n"
               u"/q Don't display the main window (implies /c)\r\n"
-              u"/f:<file> Settings file to load\r\n\r\n"
+              u"/f:<file> Settings file to load\r\n"
+              u"/p Preview the run without touching any file\r\n"
+              u"/s:<seed> Repeat the random choices of a run\r\n\r\n"
               u"Example:\r\nui_tests /a /q /f:Default Settings"_s,
               MsgIcon::None);
 }
@@ -347,12 +405,4 @@ TEST_F(MainWindowTest, ASlipLeavesLibraryAndDestinationAlone)
               u"library folder."_s,
               MsgIcon::Exclamation);
     EXPECT_EQ(TreeOf(root.path()), before);
-}
-
-// A folder counts as writable when a file can be made, written and removed there.
-TEST(FileDialogs, TestFolderWriteLeavesNothingBehind)
-{
-    const TempFolder folder;
-    EXPECT_TRUE(TestFolderWrite(folder.path()) && QDir(folder.path()).isEmpty());
-    EXPECT_FALSE(TestFolderWrite(folder / u"missing"_s));
 }

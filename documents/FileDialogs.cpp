@@ -1,19 +1,18 @@
-#include "ui/FileDialogs.h"
+#include "documents/FileDialogs.h"
 
 #include "support/AppError.h"
 #include "support/Dialogs.h"
 #include "support/Paths.h"
+#include "support/ProductInfo.h"
 #include "support/Text.h"
-#include "ui/AppInfo.h"
 
 #include <QFile>
 #include <QStringList>
 
-bool ShowFileDialog(QString& path, FileDialogMode mode, QWidget* owner, const QString& title,
+bool ShowFileDialog(QString& path, FileDialogMode mode, const QString& title,
                     const QString& initialFolder, const QString& filterList,
                     const QString& defaultExtension)
 {
-    Q_UNUSED(owner); // the Dialogs service owns the windows it shows
     try {
         QString folder = initialFolder;
         if (folder.size() > 3 && folder.endsWith(u'/'))
