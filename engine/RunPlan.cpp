@@ -36,8 +36,8 @@ void NoteHeldNumbers(FolderState& folder, const QStringList& entries)
 
 QString NewName(QChar letter, qint64 number, const QString& name, bool safeNames)
 {
-    const QString newName = letter + QStringLiteral("%1").arg(number, 4, 10, QChar(u'0')) +
-                            u'.' + ParsePath(name, PathPart::Extension);
+    const QString newName = letter + QStringLiteral("%1").arg(number, 4, 10, QChar(u'0')) + u'.' +
+                            ParsePath(name, PathPart::Extension);
     return safeNames ? SafeFileName(newName) : newName;
 }
 
@@ -95,7 +95,10 @@ RunPlan MakePlan(const RunFacts& facts, const std::function<void()>& afterEach)
             PlannedPass& planned = plan.destinations[d].passes[pass];
             planned.budget = pass == 0 ? budget.newFiles : budget.all;
             const StepSelection step =
-                SelectFiles(facts.files, !takes ? none : pass == 0 ? facts.newOrder : facts.fileOrder,
+                SelectFiles(facts.files,
+                            !takes      ? none
+                            : pass == 0 ? facts.newOrder
+                                        : facts.fileOrder,
                             folder.bytes, planned.budget, names, d, afterEach);
             planned.used = folder.bytes = step.used;
             for (const auto& [index, name] : step.chosen) {

@@ -76,8 +76,7 @@ void Transfer::Copy(const QString& folder, const PlannedPass& pass)
     const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
     QElapsedTimer precise;
     precise.start();
-    const FileOperationResult copied =
-        CopyFiles(sources, targets, m_host.NewFileObserver().get());
+    const FileOperationResult copied = CopyFiles(sources, targets, m_host.NewFileObserver().get());
     m_seconds += QDateTime::currentSecsSinceEpoch() - startSeconds;
     m_milliseconds += precise.elapsed();
 

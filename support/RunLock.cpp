@@ -67,8 +67,8 @@ std::unique_ptr<RunLock> RunLock::Acquire(const QStringList& folders)
         throw AppError::FromErrno(errno, markFolder);
     // One run at a time looks at the marks and adds its own, so two runs that start together
     // cannot both miss each other.
-    const UniqueFd registry = OpenOrRaise(markFolder + QStringLiteral("/registry"),
-                                          O_RDWR | O_CREAT);
+    const UniqueFd registry =
+        OpenOrRaise(markFolder + QStringLiteral("/registry"), O_RDWR | O_CREAT);
     if (::flock(registry.get(), LOCK_EX) != 0)
         throw AppError::FromErrno(errno, markFolder);
 

@@ -71,6 +71,9 @@ FileOperationProgress::FileOperationProgress(Kind kind, int itemCount, qint64 to
     layout->addLayout(buttons);
 
     m_started.start();
+    m_refresh.setInterval(static_cast<int>(kPumpIntervalMs));
+    connect(&m_refresh, &QTimer::timeout, this, &FileOperationProgress::Refresh);
+    m_refresh.start();
     Refresh();
     adjustSize();
     if (owner) {
@@ -112,6 +115,7 @@ void FileOperationProgress::Pump()
 bool FileOperationProgress::Finish()
 {
     m_finished = true;
+    m_refresh.stop();
     if (m_lstFailures->count() == 0) {
         hide();
         return false;
@@ -126,7 +130,7 @@ void FileOperationProgress::closeEvent(QCloseEvent* event)
 {
     // Closing a running operation's window asks it to stop; it closes when the work is over.
     if (!m_finished) {
-        m_cancelRequested = true;
+        OnCancelClicked();
         event->ignore();
         return;
     }
@@ -137,6 +141,8 @@ void FileOperationProgress::OnCancelClicked()
 {
     if (m_finished)
         close();
+    else if (m_onCancel)
+        m_onCancel();
     else
         m_cancelRequested = true;
 }

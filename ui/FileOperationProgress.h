@@ -4,7 +4,11 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+
+#include <atomic>
+#include <functional>
 
 class QCloseEvent;
 class QLabel;
@@ -34,6 +38,9 @@ public:
     // at most every few milliseconds so that many small chunks cost little.
     void Pump();
     bool CancelRequested() const { return m_cancelRequested; }
+    // Cancel (the button or the window's close) calls this instead of marking the operation
+    // as cancelled: the run it belongs to decides.
+    void SetCancelHandler(std::function<void()> handler) { m_onCancel = std::move(handler); }
     // The operation is over. With failures listed the window stays open (and deletes itself
     // when closed) so they can be read; returns whether it did.
     bool Finish();
@@ -52,7 +59,10 @@ private:
     qint64 m_bytesDone = 0;
     QString m_itemName;
     bool m_itemChanged = false;
-    bool m_cancelRequested = false;
+    std::atomic<bool> m_cancelRequested = false;
+    std::function<void()> m_onCancel;
+    // Shows what an operation on another thread reported, which calls no Pump.
+    QTimer m_refresh;
     bool m_finished = false;
     QElapsedTimer m_started;
     QElapsedTimer m_lastPump;

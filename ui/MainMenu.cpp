@@ -30,6 +30,9 @@ MainMenu MainMenu::Build(QMenuBar* bar)
     m.open = Item(m.file, "mnuFile_11", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
     m.save = Item(m.file, "mnuFile_12", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
     m.saveAs = Item(m.file, "mnuFile_13", "Save &As...");
+    Separator(m.file, "mnuFilePreviewLine");
+    m.preview =
+        Item(m.file, "mnuFilePreview", "Pre&view Run...", QKeySequence(Qt::CTRL | Qt::Key_P));
     Separator(m.file, "mnuFile_18");
     m.autoLoad = Item(m.file, "mnuFile_19", "Load last file on startup");
     m.autoLoad->setCheckable(true);

@@ -15,6 +15,7 @@ struct MainMenu
     QAction* open = nullptr;
     QAction* save = nullptr;
     QAction* saveAs = nullptr;
+    QAction* preview = nullptr;
     QAction* autoLoad = nullptr;
     std::array<QAction*, 4> recent{};
     QAction* exit = nullptr;

@@ -3,6 +3,7 @@
 #include "documents/Preferences.h"
 #include "documents/RecentFiles.h"
 #include "engine/ArchiveBitHelper.h"
+#include "support/ConsoleFileOperationObserver.h"
 #include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
@@ -13,14 +14,17 @@
 #include "ui/InputBlocker.h"
 #include "ui/JobPanel.h"
 #include "ui/ProgressBox.h"
+#include "ui/ProgressWindowObserver.h"
 #include "ui/QtDialogAnswerer.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
+#include "ui/frmPreview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
@@ -31,6 +35,8 @@
 #include <QStyle>
 #include <QUrl>
 #include <cstdio>
+#include <exception>
+#include <thread>
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -94,6 +100,7 @@ void frmMain::ConnectMenus()
     on(m_menu.open, [this] { ShowDocument(m_session.Open(CurrentJob())); });
     on(m_menu.save, [this] { SaveSettings(false); });
     on(m_menu.saveAs, [this] { SaveSettings(true); });
+    on(m_menu.preview, [this] { PreviewRun(); });
     // The action has already flipped its check when it reports the click.
     on(m_menu.autoLoad, [this] { m_session.SetAutoLoad(m_menu.autoLoad->isChecked()); });
     for (int i = 0; i < 4; ++i)
@@ -130,12 +137,11 @@ void frmMain::Load(bool placeOnScreen)
 void frmMain::closeEvent(QCloseEvent* event)
 {
     if (m_busy) {
-        // The run cannot go on while this handler waits, so the close is refused for now: the
-        // run asks "Are you sure you want to cancel?" at its next check, and on Yes it runs
-        // its finish sequence and the window closes then. On No the window stays.
-        m_cancelRequested = true;
-        m_closeAfterRun = true;
+        // The close waits for the run: on Yes to "Are you sure you want to cancel?" the run
+        // ends its current file cleanly and runs its finish sequence, and the window closes
+        // then. On No the window stays and the run goes on.
         event->ignore();
+        RequestCancel(true);
         return;
     }
     bool accept = true;
@@ -172,22 +178,32 @@ void frmMain::keyPressEvent(QKeyEvent* event)
 
 void frmMain::SetBusy(bool busy)
 {
+    OnMainThread([this, busy] { ShowBusy(busy); });
+}
+
+void frmMain::ShowBusy(bool busy)
+{
     m_busy = busy;
     m_inputBlocker->SetBlocking(busy);
     m_menu.file->menuAction()->setEnabled(!busy);
     m_menu.help->menuAction()->setEnabled(!busy);
     repaint();
     if (busy) {
-        SetWaitCursor(true);
+        ShowWaitCursor(true);
     } else {
         m_lblStatus->setText(QString());
         m_lblStatus->repaint();
         m_picProgressBar->hide();
-        SetWaitCursor(false);
+        ShowWaitCursor(false);
     }
 }
 
 void frmMain::SetWaitCursor(bool waiting)
+{
+    OnMainThread([this, waiting] { ShowWaitCursor(waiting); });
+}
+
+void frmMain::ShowWaitCursor(bool waiting)
 {
     if (waiting && !m_waitCursor)
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -198,8 +214,10 @@ void frmMain::SetWaitCursor(bool waiting)
 
 void frmMain::SetStatus(const QString& text)
 {
-    m_lblStatus->setText(text);
-    m_lblStatus->repaint();
+    OnMainThread([this, &text] {
+        m_lblStatus->setText(text);
+        m_lblStatus->repaint();
+    });
     // Without a display the console is where the status line is read.
     if (!text.isEmpty() && ConsoleMode()) {
         std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
@@ -209,32 +227,44 @@ void frmMain::SetStatus(const QString& text)
 
 void frmMain::ShowProgress(bool visible)
 {
-    m_picProgressBar->setVisible(visible);
+    OnMainThread([this, visible] { m_picProgressBar->setVisible(visible); });
 }
 
 void frmMain::SetProgress(qint32 value, qint32 maximum)
 {
-    m_picProgressBar->SetProgress(value, maximum);
+    OnMainThread([this, value, maximum] { m_picProgressBar->SetProgress(value, maximum); });
 }
 
 void frmMain::ClearCancelRequest()
 {
-    m_cancelRequested = false;
+    m_cancel.Clear();
 }
 
 bool frmMain::CheckCancel()
 {
-    DoEventsThrottled();
-    bool result = false;
-    if (m_cancelRequested) {
-        result =
+    return m_cancel.Check();
+}
+
+void frmMain::RequestCancel(bool thenClose)
+{
+    if (thenClose)
+        m_closeAfterRun = true;
+    m_cancel.Ask([this] {
+        const bool yes =
             Dialogs::MsgBox(QStringLiteral("Are you sure you want to cancel?"), MsgButtons::YesNo,
                             MsgIcon::Question, kApplicationTitle) == MsgResult::Yes;
-        if (!result)
+        if (!yes)
             m_closeAfterRun = false;
-    }
-    m_cancelRequested = false;
-    return result;
+        return yes;
+    });
+}
+
+std::unique_ptr<FileOperationObserver> frmMain::NewFileObserver()
+{
+    if (ConsoleMode())
+        return std::make_unique<ConsoleFileOperationObserver>();
+    return std::make_unique<ProgressWindowObserver>(
+        this, [this] { RequestCancel(false); }, &m_cancel);
 }
 
 void frmMain::ShowSeed(quint32 seed)
@@ -256,17 +286,68 @@ ShuffleJob frmMain::CurrentJob() const
     return m_picMain->Job();
 }
 
-ShuffleOutcome frmMain::StartShuffle(bool bAutoMode)
+void frmMain::RunAside(const std::function<void()>& work)
+{
+    // Busy from here, so that nothing starts a second run before the run says so itself.
+    ShowBusy(true);
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    if (m_busy) // the work ended before it could say so
+        ShowBusy(false);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+ShuffleOutcome frmMain::StartShuffle(bool bAutoMode, std::optional<quint32> seed)
 {
     // The controls take no input while the run is busy, so reading them once is the same as
     // reading them at every step.
-    const ShuffleOutcome outcome =
-        ::StartShuffle(CurrentJob(), *this, bAutoMode, nullptr, {m_seed, false});
+    const ShuffleJob job = CurrentJob();
+    ShuffleOutcome outcome = ShuffleOutcome::Stopped;
+    RunAside([&] {
+        outcome = ::StartShuffle(job, *this, bAutoMode, nullptr, {seed ? seed : m_seed, false});
+    });
     if (m_closeAfterRun) {
         m_closeAfterRun = false;
         close();
     }
     return outcome;
+}
+
+void frmMain::PreviewRun()
+{
+    // Planned as an unattended run plans, destinations emptied; nothing is asked or touched.
+    const ShuffleJob job = CurrentJob();
+    std::optional<RunPlan> plan;
+    std::optional<quint32> seed;
+    RunAside([&] {
+        ShuffleRun run(job, *this, true, {m_seed, true});
+        if (run.Run() == ShuffleOutcome::Finished) {
+            plan = run.Plan();
+            seed = run.Seed();
+        }
+    });
+    const bool closing = m_closeAfterRun;
+    m_closeAfterRun = false;
+    if (closing) {
+        close();
+        return;
+    }
+    if (!plan || !seed)
+        return;
+    frmPreview dialog(*plan, *seed, this);
+    if (dialog.exec() == QDialog::Accepted)
+        StartShuffle(false, seed);
 }
 
 // Settings documents ---------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "documents/ShuffleJob.h"
 #include "engine/ShuffleHost.h"
 #include "engine/ShuffleRun.h"
+#include "support/CancelRequest.h"
 #include "ui/MainMenu.h"
 
 #include <QMainWindow>
@@ -34,7 +35,11 @@ public:
     void SetBusy(bool busy) override;
 
     ShuffleJob CurrentJob() const;
-    ShuffleOutcome StartShuffle(bool bAutoMode);
+    // The run of the job on the controls, with the window answering while its file work goes
+    // on another thread; returns when the run is over. `seed` is for this run only.
+    ShuffleOutcome StartShuffle(bool bAutoMode, std::optional<quint32> seed = std::nullopt);
+    // Shows what an unattended run would do in the preview dialog; its Start makes the run.
+    void PreviewRun();
     // Runs draw their random orders from this seed; none: from the clock.
     void SetSeed(std::optional<quint32> seed) { m_seed = seed; }
 
@@ -48,7 +53,8 @@ public:
 
     QString GetWindowTitle() const;
 
-    // The host side of a run and of the Archive Bit Helper.
+    // The host side of a run and of the Archive Bit Helper. A run calls them from its own
+    // thread; what they show is shown on the window's.
     void SetStatus(const QString& text) override;
     void ShowProgress(bool visible) override;
     void SetProgress(qint32 value, qint32 maximum) override;
@@ -56,6 +62,7 @@ public:
     void ClearCancelRequest() override;
     bool CheckCancel() override;
     void ShowSeed(quint32 seed) override;
+    std::unique_ptr<FileOperationObserver> NewFileObserver() override;
 
     // A menu item by its control name (mnuFile_10...).
     QAction* MenuItem(const QString& name) const;
@@ -72,6 +79,14 @@ private:
     // A job the session gave out: the controls show it unmodified.
     void ShowDocument(const std::optional<ShuffleJob>& job);
 
+    void ShowBusy(bool busy);
+    void ShowWaitCursor(bool waiting);
+    // Runs the work on a thread of its own while this thread keeps the window going.
+    void RunAside(const std::function<void()>& work);
+    // The user asked to cancel the run (closing the window, or Cancel in a progress window):
+    // the question comes at once, whatever the run is doing.
+    void RequestCancel(bool thenClose);
+
     void ShowAbout();
     void OpenHomePage();
     void RunArchiveBitHelper();
@@ -84,7 +99,7 @@ private:
 
     DocumentSession m_session;
     bool m_busy = false;
-    bool m_cancelRequested = false;
+    CancelRequest m_cancel;
     bool m_waitCursor = false;
     bool m_placeOnScreen = true;
     std::optional<quint32> m_seed;

@@ -35,24 +35,22 @@ frmPreview::frmPreview(const RunPlan& plan, quint32 seed, QWidget* owner) : QDia
 
     m_tvwPlan = new QTreeWidget(this);
     m_tvwPlan->setObjectName(QStringLiteral("tvwPlan"));
-    m_tvwPlan->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size"),
-                                QStringLiteral("From")});
+    m_tvwPlan->setHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("From")});
     m_tvwPlan->setRootIsDecorated(true);
     m_tvwPlan->setUniformRowHeights(true);
     for (const DestinationPlan& destination : plan.destinations) {
         auto* top = new QTreeWidgetItem(m_tvwPlan, {destination.folder});
-        Row(top,
-            QStringLiteral("Emptying removes %1 files").arg(destination.emptiedFiles),
+        Row(top, QStringLiteral("Emptying removes %1 files").arg(destination.emptiedFiles),
             Megabytes(destination.emptiedBytes));
         for (int pass = 0; pass < 2; ++pass) {
             const PlannedPass& step = destination.passes[pass];
-            QTreeWidgetItem* passItem =
-                Row(top,
-                    QStringLiteral("Pass %1 (%2): %3 files, %4 of %5")
-                        .arg(pass + 1)
-                        .arg(pass == 0 ? QStringLiteral("new files") : QStringLiteral("any files"))
-                        .arg(step.files.size())
-                        .arg(Megabytes(step.used), Megabytes(step.budget)));
+            QTreeWidgetItem* passItem = Row(
+                top, QStringLiteral("Pass %1 (%2): %3 files, %4 of %5")
+                         .arg(pass + 1)
+                         .arg(pass == 0 ? QStringLiteral("new files") : QStringLiteral("any files"))
+                         .arg(step.files.size())
+                         .arg(Megabytes(step.used), Megabytes(step.budget)));
             for (const PlannedFile& file : step.files)
                 Row(passItem, file.target, Megabytes(file.size), file.source);
         }

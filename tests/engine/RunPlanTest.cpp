@@ -33,7 +33,8 @@ RunFacts Library(const QStringList& items, std::vector<DestinationFacts> destina
         if (!item.endsWith(u'*'))
             facts.newOrder.pop_back();
         facts.fileOrder.push_back(static_cast<qsizetype>(facts.files.size()));
-        facts.files.push_back({u"/lib/"_s + name, name, item.section(u':', 1, 1).toLongLong(), false});
+        facts.files.push_back(
+            {u"/lib/"_s + name, name, item.section(u':', 1, 1).toLongLong(), false});
     }
     facts.destinations = std::move(destinations);
     return facts;
@@ -54,10 +55,10 @@ QStringList Targets(const PlannedPass& pass)
 // names and fills its budget; the playlists list each pass's library paths.
 TEST(RunPlan, PassesBudgetsAndPlaylists)
 {
-    RunFacts facts = Library({u"n1.mp3:300000:*"_s, u"n2.mp3:300000:*"_s, u"o1.mp3:300000"_s,
-                              u"kept.mp3:1"_s, u"o2.mp3:400000"_s},
-                             {Destination(u"/s/A"_s, 1, 50), Destination(u"/s/B"_s, 1, 300,
-                                                                         {u"KEPT.MP3"_s}, 400000)});
+    RunFacts facts = Library(
+        {u"n1.mp3:300000:*"_s, u"n2.mp3:300000:*"_s, u"o1.mp3:300000"_s, u"kept.mp3:1"_s,
+         u"o2.mp3:400000"_s},
+        {Destination(u"/s/A"_s, 1, 50), Destination(u"/s/B"_s, 1, 300, {u"KEPT.MP3"_s}, 400000)});
     RunPlan plan = MakePlan(facts);
     ASSERT_EQ(plan.destinations.size(), 2u);
     const DestinationPlan& a = plan.destinations[0];
@@ -109,8 +110,8 @@ TEST(RunPlan, RenameNumbersGoOnAfterWhatIsThere)
 
     facts.destinations.erase(facts.destinations.begin(), facts.destinations.begin() + 2);
     EXPECT_EQ(Targets(MakePlan(facts).destinations[0].passes[1]),
-              (QStringList{u"F0001.mp3<-n1.mp3"_s, u"F0002.ogg<-n2.ogg"_s,
-                           u"F0003.mp3<-o1.mp3"_s, u"F0004<-o2"_s}));
+              (QStringList{u"F0001.mp3<-n1.mp3"_s, u"F0002.ogg<-n2.ogg"_s, u"F0003.mp3<-o1.mp3"_s,
+                           u"F0004<-o2"_s}));
 }
 
 // Lists, sizes and sums past the old 16- and 32-bit ceilings are ordinary.

@@ -4,12 +4,14 @@
 #include "support/Paths.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/AppInfo.h"
+#include "ui/frmPreview.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -371,8 +373,9 @@ TEST_F(MainWindowTest, StartButtonRunsAndClosingDuringARunAsks)
             w.close();
             closedWhileBusy = !w.isVisible();
         };
-        // Keep the destination's content; "Are you sure you want to cancel?"; "Done!".
-        for (const MsgResult given : {MsgResult::No, answer, MsgResult::OK})
+        // "Are you sure you want to cancel?" comes at once, inside the emptying question; then
+        // keep the destination's content; "Done!".
+        for (const MsgResult given : {answer, MsgResult::No, MsgResult::OK})
             script->Queue(given);
         if (answer == MsgResult::Yes)
             script->Queue(MsgResult::No); // "Save New Settings?" on the way out
@@ -405,4 +408,49 @@ TEST_F(MainWindowTest, ASlipLeavesLibraryAndDestinationAlone)
               u"library folder."_s,
               MsgIcon::Exclamation);
     EXPECT_EQ(TreeOf(root.path()), before);
+}
+
+// The preview plans off the window's thread and asks nothing: a job that would stop shows its
+// message; otherwise the dialog lists what an unattended run would do. Close changes nothing;
+// Start makes that run, and answered Yes the emptying question gives exactly what was shown.
+TEST_F(MainWindowTest, PreviewShowsThePlanAndItsStartMakesIt)
+{
+    frmMain& w = Open();
+    w.show();
+    dialogs->Queue(MsgResult::OK);
+    Menu("mnuFilePreview")->trigger();
+    EXPECT_EQ(LastRequest().text, u"You must enter valid folders."_s);
+
+    const TempFolder root;
+    const QString destination = TypeJob(w, root);
+    root.Write(u"dest/old.mp3"_s, "old");
+    const auto before = TreeOf(root.path());
+    QStringList shown;
+    for (const char* button : {"cmdPreviewClose", "cmdPreviewStart"}) {
+        WhenShown<frmPreview>(
+            [&shown, &destination, button](frmPreview& dialog) {
+                const QTreeWidgetItem* top = dialog.tvwPlan()->topLevelItem(0);
+                EXPECT_EQ(top->text(0), destination);
+                EXPECT_EQ(top->child(0)->text(0), u"Emptying removes 1 files"_s);
+                shown.clear();
+                for (int pass = 1; pass <= 2; ++pass)
+                    for (int i = 0; i < top->child(pass)->childCount(); ++i)
+                        shown << top->child(pass)->child(i)->text(0);
+                Click(dialog, button);
+            },
+            100000);
+        const bool start = QByteArray(button) == "cmdPreviewStart";
+        if (start) {
+            dialogs->Queue(MsgResult::Yes); // empty the destination, then "Done!"
+            dialogs->Queue(MsgResult::OK);
+        }
+        Menu("mnuFilePreview")->trigger();
+        if (!start) {
+            EXPECT_EQ(TreeOf(root.path()), before) << "nothing touched";
+        }
+    }
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{u"s0.mp3"_s, u"s1.mp3"_s, u"s2.mp3"_s}));
+    EXPECT_EQ(QDir(destination).entryList(QDir::Files), shown);
+    EXPECT_EQ(LastRequest().text, u"Done!"_s);
 }
