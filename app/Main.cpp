@@ -1,9 +1,7 @@
 #include "app/Main.h"
 
-#include "app/Preview.h"
-
 #include "app/CommandLine.h"
-#include "support/ConsoleDialogAnswerer.h"
+#include "app/UnattendedRun.h"
 #include "support/ConsoleMode.h"
 #include "support/Dialogs.h"
 #include "support/ErrorReport.h"
@@ -17,26 +15,76 @@
 
 namespace {
 
-// Exit statuses of a run started from the command line.
+// Exit statuses of a start from the command line.
 constexpr int kFinished = 0;
 constexpr int kStoppedOrFailed = 1;
 constexpr int kNeedsWindow = 2;
 
-// A window that will never be seen leaves the desktop's window position alone.
-std::unique_ptr<frmMain> CreateMainWindow(bool willBeSeen = true)
+const QString kFile = QStringLiteral("f");
+
+// What the command line asks for, once it is read.
+struct Start
 {
-    auto window = std::make_unique<frmMain>();
-    window->Load(willBeSeen && !ConsoleMode());
-    return window;
-}
+    SwitchTable switches;
+    std::optional<quint32> seed;
+    bool Has(const char* name) const { return HasSwitch(switches, QString::fromLatin1(name)); }
+};
 
 // The window stays: the program lives in its events until it is closed.
-int RunWindow(std::unique_ptr<frmMain> window)
+int KeepWindow(frmMain& window)
 {
-    if (!window->isVisible())
+    if (!window.isVisible())
         return kFinished;
-    window->setAttribute(Qt::WA_QuitOnClose);
+    window.setAttribute(Qt::WA_QuitOnClose);
     return QApplication::exec();
+}
+
+bool DocumentFound(const QString& path)
+{
+    if (PathExists(path, true))
+        return true;
+    Dialogs::MsgBox(QStringLiteral("File not found!"), MsgButtons::OK, MsgIcon::Exclamation);
+    return false;
+}
+
+// The window, with the document of a bare path or of "/f"; "/a" runs it, "/c" closes it after.
+int RunWindowMode(const Start& start, const QStringList& arguments)
+{
+    std::unique_ptr<frmMain> window;
+    try {
+        window = std::make_unique<frmMain>();
+        window->Load(true);
+        window->SetSeed(start.seed);
+        window->show();
+        if (start.switches.IsEmpty()) {
+            if (const QString text = ArgumentText(arguments); !text.isEmpty()) {
+                window->ResetSettings();
+                window->LoadSettings(text);
+            }
+            return KeepWindow(*window);
+        }
+        // "/a" and "/c" mean nothing without a document.
+        if (!start.Has("f"))
+            return KeepWindow(*window);
+        int status = kFinished;
+        const QString name = ResolveDocumentPath(start.switches.Value(kFile));
+        if (DocumentFound(name)) {
+            window->ResetSettings();
+            window->LoadSettings(name);
+            if (start.Has("a") && window->StartShuffle(true) != ShuffleOutcome::Finished)
+                status = kStoppedOrFailed;
+        } else {
+            status = kStoppedOrFailed;
+        }
+        if (!start.Has("c"))
+            return KeepWindow(*window);
+        window->close();
+        return status;
+    } catch (...) {
+        ReportCurrentError(QStringLiteral("An error ocurred while initializing."));
+        // A window that is showing stays open.
+        return window ? KeepWindow(*window) : kStoppedOrFailed;
+    }
 }
 
 void ExplainConsoleUse()
@@ -54,98 +102,53 @@ void ExplainConsoleUse()
 
 } // namespace
 
+bool NeedsWidgets(const QStringList& arguments, bool console)
+{
+    if (console)
+        return false;
+    try {
+        const SwitchTable switches = ParseCommandLine(arguments);
+        return !(HasSwitch(switches, kFile) && HasSwitch(switches, QStringLiteral("p")));
+    } catch (...) {
+        return true; // reported by Main, as any other start-up failure
+    }
+}
+
 int Main(const QStringList& arguments)
 {
-    std::unique_ptr<frmMain> window;
-    bool quiet = false;
+    Start start;
     try {
         SetDataFolderSwitch(true);
         InitDataFolder();
-        const SwitchTable switches = ParseCommandLine(arguments);
-        const bool help = HasSwitch(switches, QStringLiteral("?"));
-        const bool file = HasSwitch(switches, QStringLiteral("f"));
-        const bool close = HasSwitch(switches, QStringLiteral("c"));
-        quiet = HasSwitch(switches, QStringLiteral("q"));
-
-        if (help)
+        start.switches = ParseCommandLine(arguments);
+        if (start.Has("?"))
             return kFinished;
-
-        // A preview never shows a window and talks on the console, whatever the display.
-        const bool preview = file && HasSwitch(switches, QStringLiteral("p"));
-        std::unique_ptr<DialogAnswerer> windowAnswerer;
-        if (preview)
-            windowAnswerer = Dialogs::SetAnswerer(std::make_unique<ConsoleDialogAnswerer>());
-        std::optional<quint32> seed;
-        if (file && HasSwitch(switches, QStringLiteral("s"))) {
-            const QString text = switches.Value(QStringLiteral("s"));
-            seed = ParseSeed(text);
-            if (!seed) {
+        const bool file = start.Has("f");
+        if (file && start.Has("s")) {
+            const QString text = start.switches.Value(QStringLiteral("s"));
+            start.seed = ParseSeed(text);
+            if (!start.seed) {
                 Dialogs::MsgBox(QStringLiteral("Invalid seed: ") + text, MsgButtons::OK,
                                 MsgIcon::Exclamation);
                 return kStoppedOrFailed;
             }
         }
-        if (preview) {
-            const QString name = ResolveDocumentPath(switches.Value(QStringLiteral("f")));
-            if (!PathExists(name, true)) {
-                Dialogs::MsgBox(QStringLiteral("File not found!"), MsgButtons::OK,
-                                MsgIcon::Exclamation);
+        // Runs that never show the window.
+        const bool preview = file && start.Has("p");
+        if (preview || (file && (start.Has("q") || (ConsoleMode() && start.Has("c"))))) {
+            const QString name = ResolveDocumentPath(start.switches.Value(kFile));
+            if (!DocumentFound(name))
                 return kStoppedOrFailed;
-            }
-            return RunPreview(name, seed);
+            return preview ? RunPreview(name, start.seed)
+                           : RunUnattended(name, start.Has("a"), start.seed);
         }
-        if (ConsoleMode() && !(file && (close || quiet))) {
+        if (ConsoleMode()) {
             ExplainConsoleUse();
             return kNeedsWindow;
         }
-
-        if (switches.IsEmpty()) {
-            window = CreateMainWindow();
-            window->show();
-            const QString text = ArgumentText(arguments);
-            if (!text.isEmpty()) {
-                window->ResetSettings();
-                window->LoadSettings(text);
-            }
-            return RunWindow(std::move(window));
-        }
-
-        if (!file) {
-            // "/a", "/c" and "/q" mean nothing without a document.
-            window = CreateMainWindow();
-            window->show();
-            return RunWindow(std::move(window));
-        }
-
-        window = CreateMainWindow(!quiet);
-        window->SetSeed(seed);
-        if (!quiet)
-            window->show();
-        QString name = ResolveDocumentPath(switches.Value(QStringLiteral("f")));
-        int status = kFinished;
-        if (PathExists(name, true)) {
-            window->ResetSettings();
-            window->LoadSettings(name);
-            if (HasSwitch(switches, QStringLiteral("a")) &&
-                window->StartShuffle(true) != ShuffleOutcome::Finished)
-                status = kStoppedOrFailed;
-        } else {
-            Dialogs::MsgBox(QStringLiteral("File not found!"), MsgButtons::OK,
-                            MsgIcon::Exclamation);
-            status = kStoppedOrFailed;
-        }
-        if (close || quiet) {
-            window->close();
-            window.reset();
-            return status;
-        }
-        return RunWindow(std::move(window));
     } catch (...) {
         ReportCurrentError(QStringLiteral("An error ocurred while initializing."));
-        // A window that is showing stays open. Under "/q", or without a display, nothing
-        // anyone could see would remain to close it, so the program ends instead.
-        if (window && window->isVisible() && !quiet && !ConsoleMode())
-            return RunWindow(std::move(window));
         return kStoppedOrFailed;
     }
+    return RunWindowMode(start, arguments);
 }

@@ -63,3 +63,19 @@ TEST(Main, WindowStartsShowTheWindowAndLeaveItOpen)
         EXPECT_EQ(dialogs->Requests().mid(asked).value(0).text, box);
     }
 }
+
+// Which starts make an application with widgets. The others make a core application, on which
+// a widget cannot even be made, so the unattended runs and previews of the program tests show
+// that they make none.
+TEST(Main, OnlyTheWindowAndMessageBoxesWithADisplayNeedWidgets)
+{
+    for (const auto& [arguments, console, widgets] :
+         {std::tuple{QStringList{}, false, true},
+          {QStringList{u"/a"_s, u"/q"_s, u"/f:Mix"_s}, false, true}, // its message boxes
+          {QStringList{u"/p"_s, u"/f:Mix"_s}, false, false},
+          {QStringList{u"/p"_s}, false, true}, // no document: the window
+          {QStringList{u"/a"_s, u"/A"_s}, false, true},
+          {QStringList{u"/a"_s, u"/q"_s, u"/f:Mix"_s}, true, false},
+          {QStringList{}, true, false}})
+        EXPECT_EQ(NeedsWidgets(arguments, console), widgets) << arguments.join(u' ').toStdString();
+}

@@ -148,6 +148,8 @@ TEST(Program, ExitStatusesAndMessages)
     EXPECT_EQ(job.Copied(), 0);
 }
 
+// Without a display the run makes no widget: on the core application it starts with, one
+// would end the program at once.
 TEST(Program, UnattendedRunOfANameInTheDataFolder)
 {
     Job job;

@@ -42,21 +42,30 @@ void InstallFrontEnd(bool console)
 
 int main(int argc, char* argv[])
 {
-    // Without a display the program still runs unattended jobs: Qt draws offscreen and every
-    // question goes to the console.
+    // Without a display the program still runs unattended jobs, and every question goes to the
+    // console.
     SetConsoleMode(!Platform::HasDisplay());
-    if (ConsoleMode()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (ConsoleMode())
         qInstallMessageHandler(ConsoleMessageHandler);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Modes that show nothing make no widget at all: no window system is needed, and none is
+    // touched.
+    const bool widgets = NeedsWidgets(arguments, ConsoleMode());
+    std::unique_ptr<QCoreApplication> application;
+    if (widgets) {
+        application = std::make_unique<QApplication>(argc, argv);
+        // Lets the desktop match the windows to the installed entry and its icon.
+        QGuiApplication::setDesktopFileName(kApplicationId);
+        // Set once here so that every dialog carries it too.
+        QGuiApplication::setWindowIcon(AppIcon());
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(kProductTitle);
-    QApplication::setOrganizationName(kCompanyName);
-    QApplication::setApplicationVersion(kVersionFull);
-    // Lets the desktop match the windows to the installed entry and its icon.
-    QApplication::setDesktopFileName(kApplicationId);
-    // Set once here so that every dialog carries it too.
-    QApplication::setWindowIcon(AppIcon());
-    InstallFrontEnd(ConsoleMode());
-    return Main(QApplication::arguments().mid(1));
+    QCoreApplication::setApplicationName(kProductTitle);
+    QCoreApplication::setOrganizationName(kCompanyName);
+    QCoreApplication::setApplicationVersion(kVersionFull);
+    InstallFrontEnd(!widgets);
+    return Main(arguments);
 }
