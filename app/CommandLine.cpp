@@ -15,7 +15,7 @@ void SwitchTable::Add(const QString& name, const QString& value)
 bool SwitchTable::Contains(const QString& name) const
 {
     for (const auto& item : m_items)
-        if (item.first.compare(name, Qt::CaseInsensitive) == 0)
+        if (EqualNoCase(item.first, name))
             return true;
     return false;
 }
@@ -23,7 +23,7 @@ bool SwitchTable::Contains(const QString& name) const
 QString SwitchTable::Value(const QString& name) const
 {
     for (const auto& item : m_items)
-        if (item.first.compare(name, Qt::CaseInsensitive) == 0)
+        if (EqualNoCase(item.first, name))
             return item.second;
     RaiseError(ErrorNumber::InvalidCall);
 }

@@ -46,11 +46,6 @@ void AppendInt16(QByteArray& out, qsizetype value)
     out.append(bytes.data(), 2);
 }
 
-bool SameKey(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
 
 void CBinaryINI::SetFile(const QString& path)
@@ -92,7 +87,7 @@ qsizetype CBinaryINI::FindRecord(const QString& key, const QString& section) con
 {
     for (qsizetype i = 0; i < m_records.size(); ++i) {
         const Record& record = m_records.at(i);
-        if (SameKey(record.section, section) && SameKey(record.key, key))
+        if (EqualNoCase(record.section, section) && EqualNoCase(record.key, key))
             return i;
     }
     return -1;
@@ -110,7 +105,7 @@ void CBinaryINI::WriteValue(const QString& key, const QString& value, const QStr
     if (value.isEmpty() && !section.isEmpty()) {
         if (key.isEmpty()) {
             for (Record& record : m_records)
-                if (SameKey(record.section, section))
+                if (EqualNoCase(record.section, section))
                     record.key = kDeletedKey;
         } else if (const qsizetype i = FindRecord(key, section); i >= 0) {
             m_records[i].key = kDeletedKey;

@@ -1,6 +1,7 @@
 #include "documents/Preferences.h"
 
 #include "support/Paths.h"
+#include "support/Text.h"
 
 #include <QFile>
 #include <QList>
@@ -14,27 +15,6 @@ QString PreferencesPath(const QString& folder, const QString& fileName)
 {
     return AddTrailingSlash(folder.isEmpty() ? GetDataFolder() : folder) +
            (fileName.isEmpty() ? ExecutableName() + QStringLiteral(".ini") : fileName);
-}
-
-bool IsBlank(QChar ch)
-{
-    return ch == u' ' || ch == u'\t';
-}
-
-QString TrimBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlank(text.at(begin)))
-        ++begin;
-    while (end > begin && IsBlank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-bool SameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // One line of the file without its ending, and the ending itself ("\n", "\r\n" or nothing
@@ -71,11 +51,11 @@ QList<Line> SplitLines(const QByteArray& content)
 // brackets, trimmed.
 bool SectionOf(const QByteArray& line, QString& name)
 {
-    const QString text = TrimBlanks(QString::fromUtf8(line));
+    const QString text = TrimSpaces(QString::fromUtf8(line), true);
     if (!text.startsWith(u'['))
         return false;
     const qsizetype close = text.indexOf(u']');
-    name = TrimBlanks(close < 0 ? text.mid(1) : text.mid(1, close - 1));
+    name = TrimSpaces(close < 0 ? text.mid(1) : text.mid(1, close - 1), true);
     return true;
 }
 
@@ -86,10 +66,10 @@ bool EntryOf(const QByteArray& line, QString& key, QString& value)
     const qsizetype eq = text.indexOf(u'=');
     if (eq < 0)
         return false;
-    key = TrimBlanks(text.left(eq));
+    key = TrimSpaces(text.left(eq), true);
     if (key.startsWith(u';'))
         return false;
-    value = TrimBlanks(text.mid(eq + 1));
+    value = TrimSpaces(text.mid(eq + 1), true);
     return true;
 }
 
@@ -119,9 +99,9 @@ QString ReadPreference(const QString& key, const QString& defaultValue, const QS
             // Only the first section of the name counts.
             if (sectionSeen)
                 break;
-            inSection = SameName(name, section);
+            inSection = EqualNoCase(name, section);
             sectionSeen = inSection;
-        } else if (inSection && EntryOf(line.text, name, value) && SameName(name, key)) {
+        } else if (inSection && EntryOf(line.text, name, value) && EqualNoCase(name, key)) {
             return value.left(kMaxValueLength);
         }
     }
@@ -162,12 +142,12 @@ void WritePreference(const QString& key, const QString& value, const QString& se
         if (SectionOf(lines.at(i).text, name)) {
             if (sectionLine >= 0)
                 break;
-            if (SameName(name, section))
+            if (EqualNoCase(name, section))
                 sectionLine = lastContent = i;
         } else if (sectionLine >= 0) {
-            if (!TrimBlanks(QString::fromUtf8(lines.at(i).text)).isEmpty())
+            if (!TrimSpaces(QString::fromUtf8(lines.at(i).text), true).isEmpty())
                 lastContent = i;
-            if (EntryOf(lines.at(i).text, name, current) && SameName(name, key)) {
+            if (EntryOf(lines.at(i).text, name, current) && EqualNoCase(name, key)) {
                 keyLine = i;
                 keyAsWritten = name;
                 break;

@@ -2,13 +2,14 @@
 
 #include "support/AppError.h"
 
-QString TrimSpaces(const QString& text)
+QString TrimSpaces(const QString& text, bool tabsToo)
 {
+    const auto blank = [tabsToo](QChar c) { return c == u' ' || (tabsToo && c == u'\t'); };
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
+    while (begin < end && blank(text.at(begin)))
         ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
+    while (end > begin && blank(text.at(end - 1)))
         --end;
     return text.mid(begin, end - begin);
 }
@@ -45,7 +46,12 @@ QString GetField(const QString& text, qint16 index, const QString& delimiter)
     return {};
 }
 
+bool EqualNoCase(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
 bool SameText(const QString& a, const QString& b)
 {
-    return TrimSpaces(a).compare(TrimSpaces(b), Qt::CaseInsensitive) == 0;
+    return EqualNoCase(TrimSpaces(a), TrimSpaces(b));
 }

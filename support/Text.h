@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// Removes leading and trailing U+0020 only; tabs and other white space stay.
-QString TrimSpaces(const QString& text);
+// Removes leading and trailing U+0020 only (with tabsToo, tabs as well); other white space
+// stays.
+QString TrimSpaces(const QString& text, bool tabsToo = false);
 
 // The text up to its first NUL character; the whole text when it has none.
 QString TrimAtNull(const QString& text);
@@ -19,5 +20,7 @@ qint16 SplitString(QStringList& pieces, const QString& text, const QString& deli
 // Field `index` (from 1) of the text cut at the delimiter; empty when there is no such field.
 QString GetField(const QString& text, qint16 index, const QString& delimiter);
 
-// Both sides trimmed of spaces, letters compared without regard to case.
+// Letters compared without regard to case.
+bool EqualNoCase(QStringView a, QStringView b);
+// The same, with both sides trimmed of spaces.
 bool SameText(const QString& a, const QString& b);
