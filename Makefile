@@ -18,7 +18,7 @@ DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev 
                 desktop-file-utils appstream mandoc man-db dpkg-dev lintian file \
                 shared-mime-info libglib2.0-bin fusefat dosfstools time
 
-.PHONY: all deps build test sanitize bench demo fuzz format format-check screenshot clean \
+.PHONY: check-layers all deps build test sanitize bench demo fuzz format format-check screenshot clean \
         install package check-install icons
 
 all: build
@@ -73,6 +73,16 @@ package: build
 # program without a display, and builds and inspects the package.
 check-install: build
 	desktop/check-install.sh $(BUILD_DIR)
+
+# Every system call is made in platform/: a system header anywhere else, or platform's own
+# helpers used from outside it, fails. Tests and benchmarks may use them.
+LAYERS := base documents media engine ui app
+check-layers:
+	@bad=$$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(unistd\.h|fcntl\.h|sys/[^>]*)>' \
+	    $(wildcard $(LAYERS)); grep -rn '#include "platform/private/' $(wildcard $(LAYERS))); \
+	if [ -n "$$bad" ]; then \
+	    echo "System headers, or platform's private helpers, outside platform/:"; echo "$$bad"; exit 1; \
+	fi
 
 # Redraws the PNG icons from the SVG (needs rsvg-convert from librsvg2-bin).
 icons:

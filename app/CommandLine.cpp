@@ -1,9 +1,9 @@
 #include "app/CommandLine.h"
 
-#include "support/AppError.h"
-#include "support/Dialogs.h"
-#include "support/Paths.h"
-#include "support/Text.h"
+#include "base/AppError.h"
+#include "base/Dialogs.h"
+#include "base/Text.h"
+#include "platform/Paths.h"
 
 void SwitchTable::Add(const QString& name, const QString& value)
 {

@@ -2,10 +2,10 @@
 
 #include "app/CommandLine.h"
 #include "app/UnattendedRun.h"
-#include "support/ConsoleMode.h"
-#include "support/Dialogs.h"
-#include "support/ErrorReport.h"
-#include "support/Paths.h"
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "platform/ConsoleMode.h"
+#include "platform/Paths.h"
 #include "ui/CommandLineHelp.h"
 #include "ui/frmMain.h"
 

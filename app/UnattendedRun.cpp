@@ -1,12 +1,12 @@
 #include "app/UnattendedRun.h"
 
+#include "base/Events.h"
 #include "documents/CBinaryINI.h"
 #include "documents/DocumentSession.h"
 #include "documents/JobDocument.h"
 #include "engine/QuietHost.h"
 #include "engine/ShuffleRun.h"
-#include "support/ConsoleMode.h"
-#include "support/Events.h"
+#include "platform/ConsoleMode.h"
 
 #include <algorithm>
 #include <cstdio>

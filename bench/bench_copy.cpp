@@ -2,8 +2,8 @@
 // cp followed by sync, a few rounds each in alternating order. Prints the two medians and their
 // ratio.
 
-#include "support/FileOperationObserver.h"
-#include "support/ShellFileOperation.h"
+#include "platform/FileOperationObserver.h"
+#include "platform/ShellFileOperation.h"
 #include "ui/ProgressWindowObserver.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // A whole unattended run over a generated library of 30,000 small files into four
 // destinations, against `cp` of the same chosen files followed by `sync`.
 
+#include "base/ConsoleDialogAnswerer.h"
+#include "base/Dialogs.h"
 #include "engine/QuietHost.h"
 #include "engine/ShuffleRun.h"
-#include "support/ConsoleDialogAnswerer.h"
-#include "support/Dialogs.h"
-#include "support/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>

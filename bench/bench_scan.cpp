@@ -2,13 +2,13 @@
 // the same matching on the same tree, warm cache, and prints the median ratio. Then the plan of
 // a run over that library (four 16 GB sticks), and the peak memory of the program's "/p" on it.
 
+#include "base/ConsoleDialogAnswerer.h"
+#include "base/Dialogs.h"
 #include "documents/CBinaryINI.h"
 #include "engine/QuietHost.h"
 #include "engine/ScanFolder.h"
 #include "engine/ShuffleRun.h"
-#include "support/ConsoleDialogAnswerer.h"
-#include "support/Dialogs.h"
-#include "support/UniqueFd.h"
+#include "platform/private/UniqueFd.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

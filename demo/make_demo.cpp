@@ -3,7 +3,7 @@
 // naming them. Prints the document's path.
 
 #include "documents/CBinaryINI.h"
-#include "support/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "documents/CBinaryINI.h"
 
+#include "base/AppError.h"
+#include "base/Text.h"
 #include "documents/Windows1252.h"
-#include "support/AppError.h"
-#include "support/Paths.h"
-#include "support/Text.h"
+#include "platform/Paths.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/LockedFile.h"
+#include "platform/LockedFile.h"
 
 #include <QList>
 #include <QString>

@@ -1,15 +1,15 @@
 #include "documents/DocumentSession.h"
 
+#include "base/AppError.h"
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/Numbers.h"
 #include "documents/CBinaryINI.h"
 #include "documents/FileDialogs.h"
 #include "documents/JobDocument.h"
 #include "documents/Preferences.h"
 #include "documents/RecentFiles.h"
-#include "support/AppError.h"
-#include "support/Dialogs.h"
-#include "support/ErrorReport.h"
-#include "support/Numbers.h"
-#include "support/Paths.h"
+#include "platform/Paths.h"
 
 namespace {
 

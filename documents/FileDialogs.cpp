@@ -1,10 +1,10 @@
 #include "documents/FileDialogs.h"
 
-#include "support/AppError.h"
-#include "support/Dialogs.h"
-#include "support/Paths.h"
-#include "support/ProductInfo.h"
-#include "support/Text.h"
+#include "base/AppError.h"
+#include "base/Dialogs.h"
+#include "base/ProductInfo.h"
+#include "base/Text.h"
+#include "platform/Paths.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "documents/JobDocument.h"
 
+#include "base/Numbers.h"
+#include "base/Text.h"
 #include "documents/CBinaryINI.h"
-#include "support/Numbers.h"
-#include "support/Text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "documents/Preferences.h"
 
-#include "support/Paths.h"
-#include "support/Text.h"
+#include "base/Text.h"
+#include "platform/Paths.h"
 
 #include <QFile>
 #include <QList>

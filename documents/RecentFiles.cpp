@@ -1,7 +1,7 @@
 #include "documents/RecentFiles.h"
 
+#include "base/Text.h"
 #include "documents/Preferences.h"
-#include "support/Text.h"
 
 #include <QStringList>
 

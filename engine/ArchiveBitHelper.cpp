@@ -1,12 +1,12 @@
 #include "engine/ArchiveBitHelper.h"
 
+#include "base/AppError.h"
+#include "base/Dates.h"
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/Events.h"
 #include "engine/ScanFolder.h"
-#include "support/AppError.h"
-#include "support/Dates.h"
-#include "support/Dialogs.h"
-#include "support/ErrorReport.h"
-#include "support/Events.h"
-#include "support/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <QDate>
 

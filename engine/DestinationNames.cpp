@@ -1,7 +1,7 @@
 #include "engine/DestinationNames.h"
 
-#include "support/DirectoryReader.h"
-#include "support/Paths.h"
+#include "platform/DirectoryReader.h"
+#include "platform/Paths.h"
 
 DestinationNames DestinationNames::Read(const QString& folder, bool safeNames)
 {

@@ -1,7 +1,7 @@
 #include "engine/JobEntries.h"
 
-#include "support/Numbers.h"
-#include "support/Text.h"
+#include "base/Numbers.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Events.h"
 #include "engine/ShuffleHost.h"
-#include "support/Events.h"
 
 // A run's host without a window: nothing to show and nobody to cancel. Pending events are
 // still let through, as a window's host would.

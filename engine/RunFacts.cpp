@@ -2,10 +2,10 @@
 
 #include "engine/JobEntries.h"
 #include "engine/Transfer.h"
-#include "support/DirectoryReader.h"
-#include "support/FileSystem.h"
-#include "support/Paths.h"
-#include "support/Platform.h"
+#include "platform/DirectoryReader.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
 
 #include <QFileInfo>
 

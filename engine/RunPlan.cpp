@@ -1,7 +1,7 @@
 #include "engine/RunPlan.h"
 
-#include "support/AppError.h"
-#include "support/Paths.h"
+#include "base/AppError.h"
+#include "platform/Paths.h"
 
 #include <QRegularExpression>
 

@@ -1,11 +1,11 @@
 #include "engine/ScanFolder.h"
 
+#include "base/AppError.h"
+#include "base/Text.h"
 #include "engine/JobEntries.h"
 #include "engine/WildcardPattern.h"
-#include "support/AppError.h"
-#include "support/DirectoryReader.h"
-#include "support/Paths.h"
-#include "support/Text.h"
+#include "platform/DirectoryReader.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <climits>

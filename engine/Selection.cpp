@@ -1,6 +1,6 @@
 #include "engine/Selection.h"
 
-#include "support/Numbers.h"
+#include "base/Numbers.h"
 
 DestinationBudget DestinationBudget::Of(qint64 megabytes, qint16 percentNew)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ProgressHost.h"
-#include "support/FileOperationObserver.h"
+#include "platform/FileOperationObserver.h"
 
 #include <memory>
 

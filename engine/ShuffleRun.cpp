@@ -1,15 +1,15 @@
 #include "engine/ShuffleRun.h"
 
+#include "base/CRndNoRepeat.h"
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/Int32Array.h"
+#include "base/Text.h"
 #include "engine/JobEntries.h"
 #include "engine/ScanFolder.h"
 #include "engine/Transfer.h"
-#include "support/CRndNoRepeat.h"
-#include "support/Dialogs.h"
-#include "support/ErrorReport.h"
-#include "support/Int32Array.h"
-#include "support/Paths.h"
-#include "support/RunLock.h"
-#include "support/Text.h"
+#include "platform/Paths.h"
+#include "platform/RunLock.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

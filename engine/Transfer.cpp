@@ -1,8 +1,8 @@
 #include "engine/Transfer.h"
 
-#include "support/AppError.h"
-#include "support/Paths.h"
-#include "support/ShellFileOperation.h"
+#include "base/AppError.h"
+#include "platform/Paths.h"
+#include "platform/ShellFileOperation.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "engine/WildcardPattern.h"
 
-#include "support/AppError.h"
+#include "base/AppError.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the settings-document loader. Any input must either load or fail
 // with error 62 or 321; whatever loads must save and load again to the same records.
 
+#include "base/AppError.h"
 #include "documents/CBinaryINI.h"
-#include "support/AppError.h"
 
 #include <QBuffer>
 

@@ -1,6 +1,6 @@
 #include "ui/AppIcon.h"
 
-#include "support/ProductInfo.h"
+#include "base/ProductInfo.h"
 
 QIcon AppIcon()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/ProductInfo.h"
+#include "base/ProductInfo.h"
 
 #include <QString>
 

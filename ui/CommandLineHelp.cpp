@@ -1,7 +1,7 @@
 #include "ui/CommandLineHelp.h"
 
-#include "support/Dialogs.h"
-#include "support/Paths.h"
+#include "base/Dialogs.h"
+#include "platform/Paths.h"
 
 #include <QStringList>
 

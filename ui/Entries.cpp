@@ -1,11 +1,11 @@
 #include "ui/Entries.h"
 
+#include "base/AppError.h"
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/Text.h"
 #include "engine/JobEntries.h"
-#include "support/AppError.h"
-#include "support/Dialogs.h"
-#include "support/ErrorReport.h"
-#include "support/Paths.h"
-#include "support/Text.h"
+#include "platform/Paths.h"
 #include "ui/SortedList.h"
 #include "ui/frmPickFolder.h"
 

@@ -1,6 +1,6 @@
 #include "ui/FileOperationProgress.h"
 
-#include "support/Events.h"
+#include "base/Events.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

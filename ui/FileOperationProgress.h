@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/FileOperationObserver.h"
+#include "platform/FileOperationObserver.h"
 
 #include <QElapsedTimer>
 #include <QString>

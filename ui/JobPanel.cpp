@@ -1,6 +1,6 @@
 #include "ui/JobPanel.h"
 
-#include "support/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "ui/Entries.h"
 #include "ui/SortedList.h"
 #include "ui/Twips.h"

@@ -1,7 +1,7 @@
 #include "ui/ProgressWindowObserver.h"
 
-#include "support/CancelRequest.h"
-#include "support/Events.h"
+#include "base/CancelRequest.h"
+#include "base/Events.h"
 #include "ui/FileOperationProgress.h"
 #include "ui/QtDialogAnswerer.h"
 

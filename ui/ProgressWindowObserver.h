@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/ConsoleFileOperationObserver.h"
-#include "support/FileOperationObserver.h"
+#include "platform/ConsoleFileOperationObserver.h"
+#include "platform/FileOperationObserver.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "ui/QtDialogAnswerer.h"
 
-#include "support/Text.h"
+#include "base/Text.h"
 #include "ui/InputBox.h"
 #include "ui/MessageBox.h"
 

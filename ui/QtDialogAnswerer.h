@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/Dialogs.h"
+#include "base/Dialogs.h"
 
 class QWidget;
 

@@ -1,7 +1,7 @@
 #include "ui/WindowPlacement.h"
 
+#include "base/Numbers.h"
 #include "documents/Preferences.h"
-#include "support/Numbers.h"
 #include "ui/Twips.h"
 
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/CancelRequest.h"
 #include "documents/DocumentSession.h"
 #include "documents/ShuffleJob.h"
 #include "engine/ShuffleHost.h"
 #include "engine/ShuffleRun.h"
-#include "support/CancelRequest.h"
 #include "ui/MainMenu.h"
 
 #include <QMainWindow>

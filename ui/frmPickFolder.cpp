@@ -1,10 +1,10 @@
 #include "ui/frmPickFolder.h"
 
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/Text.h"
 #include "engine/ScanFolder.h"
-#include "support/Dialogs.h"
-#include "support/ErrorReport.h"
-#include "support/Paths.h"
-#include "support/Text.h"
+#include "platform/Paths.h"
 #include "ui/QtDialogAnswerer.h"
 #include "ui/Twips.h"
 

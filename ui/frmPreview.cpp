@@ -1,7 +1,7 @@
 #include "ui/frmPreview.h"
 
+#include "base/ProductInfo.h"
 #include "engine/RunPlan.h"
-#include "support/ProductInfo.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

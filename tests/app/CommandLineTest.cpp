@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
-#include "support/AppError.h"
-#include "support/Paths.h"
+#include "base/AppError.h"
+#include "platform/Paths.h"
 #include "tests/common/TestSupport.h"
 
 using namespace Qt::StringLiterals;

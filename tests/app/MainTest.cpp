@@ -1,6 +1,6 @@
 #include "app/Main.h"
 #include "documents/CBinaryINI.h"
-#include "support/ConsoleMode.h"
+#include "platform/ConsoleMode.h"
 #include "tests/common/TestSupport.h"
 #include "ui/frmMain.h"
 

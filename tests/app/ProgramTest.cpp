@@ -1,5 +1,5 @@
 #include "documents/CBinaryINI.h"
-#include "support/RunLock.h"
+#include "platform/RunLock.h"
 #include "tests/common/TestSupport.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "support/Dialogs.h"
+#include "base/Dialogs.h"
 #include "tests/common/ScriptedDialogAnswerer.h"
 
 #include <QFile>

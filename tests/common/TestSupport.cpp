@@ -1,7 +1,7 @@
 #include "tests/common/TestSupport.h"
 
-#include "support/AppError.h"
-#include "support/Dialogs.h"
+#include "base/AppError.h"
+#include "base/Dialogs.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/Paths.h"
+#include "platform/Paths.h"
 #include "tests/common/ScriptedDialogAnswerer.h"
 
 #include <QMap>

@@ -1,5 +1,5 @@
 #include "documents/CBinaryINI.h"
-#include "support/AppError.h"
+#include "base/AppError.h"
 #include "tests/common/TestSupport.h"
 
 #include <QDir>

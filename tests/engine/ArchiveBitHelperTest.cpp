@@ -1,6 +1,6 @@
 #include "engine/ArchiveBitHelper.h"
-#include "support/Dates.h"
-#include "support/FileSystem.h"
+#include "base/Dates.h"
+#include "platform/FileSystem.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/RecordingHost.h"
 

@@ -1,5 +1,5 @@
 #include "engine/ScanFolder.h"
-#include "support/AppError.h"
+#include "base/AppError.h"
 #include "tests/common/TestSupport.h"
 
 #include <QDir>

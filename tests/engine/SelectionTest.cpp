@@ -1,5 +1,5 @@
 #include "engine/Selection.h"
-#include "support/AppError.h"
+#include "base/AppError.h"
 #include "tests/common/TestSupport.h"
 
 using namespace Qt::StringLiterals;

@@ -1,9 +1,9 @@
 #include "engine/ShuffleRun.h"
+#include "base/AppError.h"
 #include "engine/JobEntries.h"
 #include "engine/ScanFolder.h"
 #include "engine/Transfer.h"
-#include "support/AppError.h"
-#include "support/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/RecordingHost.h"
 

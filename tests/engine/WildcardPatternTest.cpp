@@ -1,6 +1,6 @@
 #include "engine/WildcardPattern.h"
+#include "base/AppError.h"
 #include "engine/Pattern.h"
-#include "support/AppError.h"
 
 #include "tests/common/TestSupport.h"
 

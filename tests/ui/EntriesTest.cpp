@@ -1,5 +1,5 @@
 #include "ui/Entries.h"
-#include "support/AppError.h"
+#include "base/AppError.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/JobPanel.h"
 

@@ -1,5 +1,5 @@
 #include "ui/frmPickFolder.h"
-#include "support/Dialogs.h"
+#include "base/Dialogs.h"
 #include "tests/common/TestSupport.h"
 #include "tests/ui/PickFolderDriver.h"
 #include "ui/QtDialogAnswerer.h"
