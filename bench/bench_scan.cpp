@@ -200,7 +200,7 @@ int main(int argc, char** argv)
     std::printf("find_median_seconds: %.4f\n", findMedian);
     std::printf("scan_ratio_vs_find: %.3f\n", scanMedian / findMedian);
 
-    ShuffleJob job{{root + QStringLiteral("<+>")}, QString::fromLatin1(kTypes), {}, 1};
+    ShuffleJob job{{root + QStringLiteral("<+>")}, QString::fromLatin1(kTypes), {}, 1, {}};
     for (int d = 1; d <= 4; ++d)
         job.destinations << dir.path() + QStringLiteral("/stick%1,16384,25").arg(d);
     std::vector<double> previews;

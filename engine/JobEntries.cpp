@@ -33,8 +33,14 @@ DestinationEntry DestinationEntry::Parse(const QString& text)
 
 QString DestinationEntry::Format() const
 {
-    return folder + kComma + PlainDecimal(LeadingNumber(maxSize)) + kComma +
+    return folder + kComma +
+           (IsFree() ? QStringLiteral("free") : PlainDecimal(LeadingNumber(maxSize))) + kComma +
            PlainDecimal(LeadingNumber(percent));
+}
+
+bool DestinationEntry::IsFree() const
+{
+    return EqualNoCase(TrimSpaces(maxSize), u"free");
 }
 
 qint64 DestinationEntry::MaxSizeMegabytes() const

@@ -28,9 +28,12 @@ struct DestinationEntry
     QString percent;
 
     static DestinationEntry Parse(const QString& text);
-    // The numbers are written as plain decimals with "." whatever the regional settings.
+    // The numbers are written as plain decimals with "." whatever the regional settings; a
+    // size of "free" stays "free".
     QString Format() const;
 
+    // A size of "free" (any case): the room its file system will have.
+    bool IsFree() const;
     // Error 6 when a value does not fit: megabytes in 64 bits, the percentage in 16.
     qint64 MaxSizeMegabytes() const;
     qint16 PercentNew() const;

@@ -13,11 +13,14 @@ DestinationFacts ReadDestinationFacts(const QString& entryText)
 {
     const DestinationEntry entry = DestinationEntry::Parse(entryText);
     DestinationFacts facts;
-    facts.megabytes = entry.MaxSizeMegabytes();
+    facts.freeSize = entry.IsFree();
+    facts.megabytes = facts.freeSize ? 0 : entry.MaxSizeMegabytes();
     facts.percentNew = entry.PercentNew();
     facts.folder = CleanFolderPath(entry.folder);
     facts.canonical = Platform::CanonicalPath(facts.folder);
     facts.safeNames = RefusesAwkwardNames(facts.folder);
+    if (facts.freeSize)
+        facts.space = SpaceOf(facts.folder);
     facts.playlist = PlaylistPath(facts.folder);
     facts.playlistProblem = WriteProblem(facts.playlist);
     if (!Platform::IsDirectory(facts.folder)) {
@@ -30,10 +33,19 @@ DestinationFacts ReadDestinationFacts(const QString& entryText)
         return facts;
     }
     DirectoryReader reader(AddTrailingSlash(facts.folder));
-    while (reader.Next())
+    while (reader.Next()) {
         facts.entries << reader.name();
+        bool number = false;
+        const int subfolder = reader.name().toInt(&number);
+        if (reader.isDirectory() && number && subfolder > facts.lastSubfolder &&
+            reader.name().front().isDigit())
+            facts.lastSubfolder = subfolder;
+    }
     facts.bytesInside = FolderSize(facts.folder);
-    const FolderTotals below = CountFolderContents(facts.folder);
+    const FolderTotals below =
+        CountFolderContents(facts.folder, &facts.namesBelow, facts.space.blockSize);
+    facts.blocksBelow = below.blocksBytes;
+    facts.blocksInside = below.blocksBytesInside;
     facts.filesBelow = below.files;
     facts.bytesBelow = below.bytes;
     return facts;

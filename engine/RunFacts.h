@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Selection.h"
+#include "platform/FileSystem.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,13 +16,21 @@ struct DestinationFacts
     QString canonical; // the folder after links; destinations that share it share one folder
     qint64 megabytes = 0;
     qint16 percentNew = 0;
-    bool safeNames = false; // its file system refuses some names
+    // A size of "free": the room of its file system, whose facts follow.
+    bool freeSize = false;
+    FileSystemSpace space;
+    qint64 blocksBelow = 0;  // what it holds, each file rounded up to whole blocks
+    qint64 blocksInside = 0; // of that, the files directly inside
+    bool safeNames = false;  // its file system refuses some names
     // What it holds now: the names of its entries (files and folders), the bytes of the files
     // directly inside it, and everything inside at any depth.
     QStringList entries;
     qint64 bytesInside = 0;
     qint64 filesBelow = 0;
     qint64 bytesBelow = 0;
+    // Every name at any depth, and the highest numbered subfolder ("07" is 7).
+    QStringList namesBelow;
+    int lastSubfolder = 0;
     QString playlist;
     // Why the playlist cannot be written, or empty.
     QString playlistProblem;
@@ -36,6 +45,9 @@ struct RunFacts
     std::vector<DestinationFacts> destinations;
     bool emptying = false; // the destinations are emptied first
     bool rename = false;
+    // Above 0: the files go into numbered subfolders of at most this many each.
+    int filesPerFolder = 0;
+    bool devicePlaylist = false;
 };
 
 // A destination entry as it stands on disk. The numbers are read first (error 6 when one does

@@ -11,9 +11,12 @@
 struct PlannedFile
 {
     QString source;
-    QString name;   // the name it is chosen under: its own, or its safe name there
-    QString target; // the name it arrives under: `name`, or its new name with rename on
+    QString name; // the name it is chosen under: its own, or its safe name there
+    // Where it arrives, relative to the destination: `name` or its new name with rename on,
+    // inside its numbered subfolder when the files go into subfolders ("01/A0001.mp3").
+    QString target;
     qint64 size = 0;
+    int subfolder = 0; // its numbered subfolder; 0: directly in the destination
 };
 
 struct PlannedPass
@@ -33,6 +36,10 @@ struct DestinationPlan
     qint64 emptiedFiles = 0;
     qint64 emptiedBytes = 0;
     PlannedPass passes[2]; // new files, then any files
+    // The playlist inside the destination for the player itself, or empty; its lines are the
+    // targets of both passes in play order.
+    QString devicePlaylist;
+    QStringList devicePlaylistLines;
 };
 
 struct RunPlan
@@ -44,6 +51,9 @@ struct RunPlan
 // budgets, the two passes over the destinations in list order (earlier ones pick first), the
 // names the files take there and the playlists. With rename on, the files of the new-file pass
 // are named A0001..., those of the fill F0001..., numbered on after the highest such number
-// the folder already holds. Error 6 for a size whose bytes pass 64 bits, error 75 for a
-// playlist that cannot be written. afterEach runs after every candidate.
+// the folder already holds. With files per folder, a destination's files fill subfolders 01,
+// 02... (001... once more than 99 are needed) in play order, after the highest one it holds;
+// its budget then counts the files in its subfolders too, and the name test looks at every
+// destination's names at any depth. Error 6 for a size whose bytes pass 64 bits, error 75 for
+// a playlist that cannot be written. afterEach runs after every candidate.
 RunPlan MakePlan(const RunFacts& facts, const std::function<void()>& afterEach = {});

@@ -4,8 +4,13 @@
 
 DestinationBudget DestinationBudget::Of(qint64 megabytes, qint16 percentNew)
 {
+    return OfBytes(CheckedMul64(megabytes, 1048576), percentNew);
+}
+
+DestinationBudget DestinationBudget::OfBytes(qint64 bytes, qint16 percentNew)
+{
     DestinationBudget budget;
-    budget.all = CheckedMul64(megabytes, 1048576);
+    budget.all = bytes;
     budget.takesNewFiles = percentNew > 0;
     if (budget.takesNewFiles) {
         // To the nearest byte, in integers: a double would round sizes past 2^53. A megabyte
@@ -20,7 +25,8 @@ DestinationBudget DestinationBudget::Of(qint64 megabytes, qint16 percentNew)
 StepSelection SelectFiles(const std::vector<LibraryFile>& files,
                           const std::vector<qsizetype>& order, qint64 used, qint64 budget,
                           const std::vector<const DestinationNames*>& destinations,
-                          std::size_t self, const std::function<void()>& afterEach)
+                          std::size_t self, const std::function<void()>& afterEach,
+                          qint64 blockSize)
 {
     StepSelection step;
     step.used = used;
@@ -28,15 +34,17 @@ StepSelection SelectFiles(const std::vector<LibraryFile>& files,
     DestinationNames chosenHere;
     for (const qsizetype index : order) {
         const LibraryFile& file = files[static_cast<std::size_t>(index)];
+        const qint64 size =
+            blockSize > 1 ? (file.size + blockSize - 1) / blockSize * blockSize : file.size;
         // Written so that it cannot overflow: used may already exceed the budget.
-        if (file.size <= budget - step.used) {
+        if (size <= budget - step.used) {
             const QString nameHere = destinations[self]->NameFor(file.name);
             bool taken = chosenHere.Contains(nameHere);
             for (std::size_t d = 0; d < destinations.size() && !taken; ++d)
                 taken = destinations[d]->Contains(destinations[d]->NameFor(file.name));
             if (!taken) {
                 chosenHere.Add(nameHere);
-                step.used += file.size;
+                step.used += size;
                 step.chosen.emplace_back(index, nameHere);
             }
         }

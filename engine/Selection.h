@@ -27,6 +27,7 @@ struct DestinationBudget
 
     // Error 6 when the megabytes as bytes pass 64 bits.
     static DestinationBudget Of(qint64 megabytes, qint16 percentNew);
+    static DestinationBudget OfBytes(qint64 bytes, qint16 percentNew);
 };
 
 struct StepSelection
@@ -38,10 +39,12 @@ struct StepSelection
 };
 
 // One destination step's choice. Candidates are tried in the given order: a file is taken when
-// it fits (used + size <= budget) and its name is in none of the destinations nor already
-// chosen in this step. Every candidate is tried, so a small file late in the order still fills
-// a gap. afterEach runs after every candidate (a cancel throws from it).
+// it fits (used + size <= budget, its size rounded up to whole blocks of `blockSize`) and its
+// name is in none of the destinations nor already chosen in this step. Every candidate is
+// tried, so a small file late in the order still fills a gap. afterEach runs after every
+// candidate (a cancel throws from it).
 StepSelection SelectFiles(const std::vector<LibraryFile>& files,
                           const std::vector<qsizetype>& order, qint64 used, qint64 budget,
                           const std::vector<const DestinationNames*>& destinations,
-                          std::size_t self, const std::function<void()>& afterEach = {});
+                          std::size_t self, const std::function<void()>& afterEach = {},
+                          qint64 blockSize = 1);

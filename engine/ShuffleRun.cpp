@@ -104,6 +104,8 @@ ShuffleOutcome ShuffleRun::Run()
         RunFacts facts;
         facts.emptying = AskToEmpty();
         facts.rename = m_job.renameFiles == 1;
+        facts.filesPerFolder = std::max(0, m_job.player.filesPerFolder);
+        facts.devicePlaylist = m_job.player.devicePlaylist;
         CheckForCancel();
 
         m_host.ShowProgress(true);

@@ -39,6 +39,7 @@ void Transfer::Apply(const RunPlan& plan)
     m_checkCancel();
 
     const qint32 D = static_cast<qint32>(plan.destinations.size());
+    std::vector<QStringList> arrived(plan.destinations.size());
     m_host.SetProgress(1, 2 * D + 1);
     m_checkCancel();
     for (int pass = 0; pass < 2; ++pass) {
@@ -55,16 +56,20 @@ void Transfer::Apply(const RunPlan& plan)
                 m_host.SetStatus((pass == 0 ? QStringLiteral("Copying new files ")
                                             : QStringLiteral("Copying dest files ")) +
                                  number);
-                Copy(destination.folder, planned);
+                arrived[static_cast<std::size_t>(d)] += Copy(destination.folder, planned);
             }
             m_host.SetProgress(D * pass + d + 2, 2 * D + 1);
             m_checkCancel();
         }
         m_checkCancel();
     }
+    for (std::size_t d = 0; d < plan.destinations.size(); ++d) {
+        if (!plan.destinations[d].devicePlaylist.isEmpty())
+            WritePlaylist(plan.destinations[d].devicePlaylist, arrived[d]);
+    }
 }
 
-void Transfer::Copy(const QString& folder, const PlannedPass& pass)
+QStringList Transfer::Copy(const QString& folder, const PlannedPass& pass)
 {
     const QString folderSlash = AddTrailingSlash(folder);
     QStringList sources;
@@ -82,11 +87,15 @@ void Transfer::Copy(const QString& folder, const PlannedPass& pass)
 
     // What did not arrive is not counted as transferred.
     qint64 missing = 0;
+    QStringList arrived;
     for (std::size_t i = 0; i < pass.files.size(); ++i) {
-        if (!copied.arrived.value(static_cast<qsizetype>(i)))
+        if (copied.arrived.value(static_cast<qsizetype>(i)))
+            arrived << pass.files[i].target;
+        else
             missing += pass.files[i].size;
     }
     m_bytes += pass.used - missing;
+    return arrived;
 }
 
 qint64 Transfer::Rate() const

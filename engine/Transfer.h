@@ -17,7 +17,8 @@ void WritePlaylist(const QString& path, const QStringList& lines);
 
 // Puts a plan onto the disk: empties the destinations it empties, then for each pass and
 // destination writes the playlist and copies the files under their names there, with the
-// run's status texts and progress. A file that fails to copy is reported by the copy and the
+// run's status texts and progress, and at the end writes the device playlists, listing the
+// files that arrived. A file that fails to copy is reported by the copy and the
 // run goes on. `checkCancel` runs between the steps (a cancel throws from it). Keeps the
 // counters behind the closing report.
 class Transfer
@@ -38,7 +39,8 @@ public:
     double CopySeconds() const { return static_cast<double>(m_milliseconds) / 1000.0; }
 
 private:
-    void Copy(const QString& folder, const PlannedPass& pass);
+    // The targets of the files that arrived.
+    QStringList Copy(const QString& folder, const PlannedPass& pass);
 
     ShuffleHost& m_host;
     std::function<void()> m_checkCancel;

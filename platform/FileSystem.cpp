@@ -17,6 +17,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -235,7 +236,7 @@ qint64 FolderSize(const QString& folder)
     return total;
 }
 
-FolderTotals CountFolderContents(const QString& folder)
+FolderTotals CountFolderContents(const QString& folder, QStringList* names, qint64 blockSize)
 {
     FolderTotals totals;
     const QByteArray native = Platform::Encode(RemoveTrailingSlash(folder));
@@ -249,16 +250,45 @@ FolderTotals CountFolderContents(const QString& folder)
         const QString path = AddTrailingSlash(folder) + reader.name();
         if (::lstat(Platform::Encode(path).constData(), &st) != 0)
             continue;
+        if (names)
+            names->append(reader.name());
         if (S_ISDIR(st.st_mode)) {
-            const FolderTotals inner = CountFolderContents(path);
+            const FolderTotals inner = CountFolderContents(path, names, blockSize);
             totals.files += inner.files;
             totals.bytes += inner.bytes;
+            totals.blocksBytes += inner.blocksBytes;
         } else {
+            const qint64 size = S_ISREG(st.st_mode) ? st.st_size : 0;
+            const qint64 blocks = (size + blockSize - 1) / blockSize * blockSize;
             ++totals.files;
-            totals.bytes += S_ISREG(st.st_mode) ? st.st_size : 0;
+            totals.bytes += size;
+            totals.blocksBytes += blocks;
+            totals.blocksBytesInside += blocks;
         }
     }
     return totals;
+}
+
+FileSystemSpace SpaceOf(const QString& folder)
+{
+    QString existing = Platform::CanonicalPath(folder);
+    struct stat st
+    {
+    };
+    while (::stat(Platform::Encode(existing).constData(), &st) != 0 && existing.size() > 1)
+        existing = QFileInfo(existing).absolutePath();
+    FileSystemSpace space;
+    struct statvfs fs
+    {
+    };
+    if (::statvfs(Platform::Encode(existing).constData(), &fs) != 0)
+        return space;
+    space.device = static_cast<quint64>(st.st_dev);
+    space.available = static_cast<qint64>(fs.f_bavail) * static_cast<qint64>(fs.f_frsize);
+    space.blockSize = std::max<qint64>(1, static_cast<qint64>(fs.f_frsize));
+    const std::optional<quint64> trash = Platform::TrashDevice();
+    space.trashes = trash && *trash == space.device;
+    return space;
 }
 
 bool RefusesAwkwardNames(const QString& folder)

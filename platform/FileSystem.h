@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <utility>
 #include <vector>
@@ -72,11 +73,27 @@ struct FolderTotals
 {
     qint64 files = 0;
     qint64 bytes = 0;
+    // The bytes again with each file's size rounded up to whole blocks: at any depth, and of
+    // the files directly inside.
+    qint64 blocksBytes = 0;
+    qint64 blocksBytesInside = 0;
 };
 
 // The files inside the folder at any depth and their bytes; links are not followed. A folder
-// that cannot be listed holds nothing.
-FolderTotals CountFolderContents(const QString& folder);
+// that cannot be listed holds nothing. With `names`, the name of every entry below (files and
+// folders) is added to it. `blockSize` is the unit of FolderTotals' rounded figures.
+FolderTotals CountFolderContents(const QString& folder, QStringList* names = nullptr,
+                                 qint64 blockSize = 1);
+
+// The file system a folder is on (for a folder not made yet, its nearest existing parent's).
+struct FileSystemSpace
+{
+    quint64 device = 0;
+    qint64 available = 0; // bytes an ordinary user may still write
+    qint64 blockSize = 1; // what every file's size is rounded up to
+    bool trashes = false; // emptying a folder there moves its content to the user's trash
+};
+FileSystemSpace SpaceOf(const QString& folder);
 
 // Whether the folder's file system refuses the names that FAT refuses (" * : < > ? \ |,
 // control characters, trailing dots and spaces): the FAT, exFAT and NTFS families, also through

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
@@ -45,6 +46,23 @@ bool IsDirectory(const QString& path)
 QString TempFolder()
 {
     return QDir::tempPath();
+}
+
+std::optional<quint64> TrashDevice()
+{
+    QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (path.isEmpty())
+        return std::nullopt;
+    path += QStringLiteral("/Trash");
+    while (!path.isEmpty()) {
+        struct stat st = {};
+        if (::stat(Encode(path).constData(), &st) == 0)
+            return static_cast<quint64>(st.st_dev);
+        const qsizetype slash = path.lastIndexOf(u'/');
+        path = slash > 0 ? path.left(slash)
+                         : (slash == 0 && path != u"/" ? QStringLiteral("/") : QString());
+    }
+    return std::nullopt;
 }
 
 QString CreateUniqueFile(const QString& folder, const QString& prefix)

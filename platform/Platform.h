@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // The thin layer over the operating system for paths and folders. Everything above it speaks
 // in QString paths in the native form.
@@ -10,6 +11,9 @@ bool Exists(const QString& path);
 bool IsDirectory(const QString& path);
 // $TMPDIR, else /tmp, with links resolved; empty when $TMPDIR names no folder.
 QString TempFolder();
+// The device of the user's trash folder, or of its nearest existing parent; none when the
+// user has no data folder at all.
+std::optional<quint64> TrashDevice();
 // Creates an empty file named prefix + unique suffix in the folder; its full path or empty.
 QString CreateUniqueFile(const QString& folder, const QString& prefix);
 // $XDG_CONFIG_HOME when set and absolute, else $HOME/.config; empty when neither is known.

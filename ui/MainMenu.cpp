@@ -45,6 +45,10 @@ MainMenu MainMenu::Build(QMenuBar* bar)
     Separator(m.file, "mnuFile_25");
     m.exit = Item(m.file, "mnuFile_30", "E&xit");
 
+    m.options = bar->addMenu(QStringLiteral("&Options"));
+    m.options->setObjectName(QStringLiteral("mnuOptions"));
+    m.playerSettings = Item(m.options, "mnuPlayerSettings", "&Player Settings...");
+
     m.help = bar->addMenu(QStringLiteral("&Help"));
     m.help->setObjectName(QStringLiteral("tmnuHelp"));
     QMenu* topics = m.help->addMenu(QStringLiteral("&Help Topics"));

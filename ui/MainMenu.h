@@ -20,6 +20,9 @@ struct MainMenu
     std::array<QAction*, 4> recent{};
     QAction* exit = nullptr;
 
+    QMenu* options = nullptr;
+    QAction* playerSettings = nullptr;
+
     QMenu* help = nullptr;
     QAction* homePage = nullptr;
     QAction* commandLineOptions = nullptr;

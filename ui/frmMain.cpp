@@ -18,6 +18,7 @@
 #include "ui/QtDialogAnswerer.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
+#include "ui/frmPlayerSettings.h"
 #include "ui/frmPreview.h"
 
 #include <QAction>
@@ -101,6 +102,7 @@ void frmMain::ConnectMenus()
     on(m_menu.save, [this] { SaveSettings(false); });
     on(m_menu.saveAs, [this] { SaveSettings(true); });
     on(m_menu.preview, [this] { PreviewRun(); });
+    on(m_menu.playerSettings, [this] { EditPlayerSettings(); });
     // The action has already flipped its check when it reports the click.
     on(m_menu.autoLoad, [this] { m_session.SetAutoLoad(m_menu.autoLoad->isChecked()); });
     for (int i = 0; i < 4; ++i)
@@ -186,6 +188,7 @@ void frmMain::ShowBusy(bool busy)
     m_busy = busy;
     m_inputBlocker->SetBlocking(busy);
     m_menu.file->menuAction()->setEnabled(!busy);
+    m_menu.options->menuAction()->setEnabled(!busy);
     m_menu.help->menuAction()->setEnabled(!busy);
     repaint();
     if (busy) {
@@ -283,7 +286,9 @@ QString frmMain::GetWindowTitle() const
 
 ShuffleJob frmMain::CurrentJob() const
 {
-    return m_picMain->Job();
+    ShuffleJob job = m_picMain->Job();
+    job.player = m_player;
+    return job;
 }
 
 void frmMain::RunAside(const std::function<void()>& work)
@@ -370,6 +375,7 @@ void frmMain::ShowDocument(const std::optional<ShuffleJob>& job)
         // Filling the controls is no edit.
         const QSignalBlocker quiet(m_picMain);
         m_picMain->ShowJob(*job);
+        m_player = job->player;
     }
     ShowDocumentName();
 }
@@ -396,6 +402,18 @@ bool frmMain::ConfirmSaveChanges()
     const bool proceed = m_session.ConfirmSaveChanges(CurrentJob());
     ShowDocumentName();
     return proceed;
+}
+
+void frmMain::EditPlayerSettings()
+{
+    frmPlayerSettings dialog(m_player, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const PlayerSettings edited = dialog.Settings();
+    if (edited == m_player)
+        return;
+    m_player = edited;
+    m_session.SetModified();
 }
 
 // Help menu ----------------------------------------------------------------------------------

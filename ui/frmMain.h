@@ -87,6 +87,7 @@ private:
     // the question comes at once, whatever the run is doing.
     void RequestCancel(bool thenClose);
 
+    void EditPlayerSettings();
     void ShowAbout();
     void OpenHomePage();
     void RunArchiveBitHelper();
@@ -103,6 +104,8 @@ private:
     bool m_waitCursor = false;
     bool m_placeOnScreen = true;
     std::optional<quint32> m_seed;
+    // The document's player settings, edited in their own dialog.
+    PlayerSettings m_player;
     // A close asked for during a run: the window closes once the run has ended.
     bool m_closeAfterRun = false;
 };

@@ -38,3 +38,41 @@ TEST(JobDocument, ListsRenameValueAndDefaults)
     EXPECT_EQ(document.GetValue(u"RenameFiles"_s, {}, u"settings"_s), u"2"_s);
     EXPECT_EQ(ReadJob(document).fileTypes, job.fileTypes);
 }
+
+// The player settings: what does not read as one of a key's values is its default, and a key
+// at its default is not stored.
+TEST(JobDocument, PlayerSettingsReadAsTheirValuesOrDefaults)
+{
+    CBinaryINI document;
+    EXPECT_EQ(ReadJob(document).player, PlayerSettings());
+    const struct
+    {
+        const char *key, *stored;
+        PlayerSettings read;
+    } rows[] = {
+        {"DevicePlaylist", "1", {true, 0, {}, 192, u"*.mp3"_s, false}},
+        {"DevicePlaylist", "2", {}},
+        {"FilesPerFolder", " 255 ", {false, 255, {}, 192, u"*.mp3"_s, false}},
+        {"FilesPerFolder", "-3", {}},
+        {"FilesPerFolder", "x", {}},
+        {"ConvertTo", " OPUS", {false, 0, u"opus"_s, 192, u"*.mp3"_s, false}},
+        {"ConvertTo", "wav", {}},
+        {"ConvertKbps", "0", {}},
+        {"ConvertKbps", "320", {false, 0, {}, 320, u"*.mp3"_s, false}},
+        {"PlayerPlays", "*.mp3,*.m4a", {false, 0, {}, 192, u"*.mp3,*.m4a"_s, false}},
+        {"LevelLoudness", "1", {false, 0, {}, 192, u"*.mp3"_s, true}},
+    };
+    for (const auto& row : rows) {
+        CBinaryINI one;
+        one.WriteValue(QLatin1StringView(row.key), QLatin1StringView(row.stored), u"settings"_s);
+        EXPECT_EQ(ReadJob(one).player, row.read) << row.key << "=" << row.stored;
+        ShuffleJob job;
+        job.player = row.read;
+        WriteJob(document, job);
+        EXPECT_EQ(ReadJob(document).player, row.read) << row.key;
+        const int stored = static_cast<int>(std::count_if(
+            document.Records().begin(), document.Records().end(),
+            [](const CBinaryINI::Record& r) { return r.key != CBinaryINI::kDeletedKey; }));
+        EXPECT_EQ(stored, row.read == PlayerSettings() ? 2 : 3) << row.key;
+    }
+}

@@ -2,6 +2,8 @@
 #include "base/AppError.h"
 #include "tests/common/TestSupport.h"
 
+#include <numeric>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -127,4 +129,75 @@ TEST(RunPlan, NoCeilingsOnCountsOrSizes)
     EXPECT_EQ(fill.files.back().target, u"99999.mp3"_s);
     EXPECT_EQ(fill.used, Q_INT64_C(4294967296) + 100000);
     EXPECT_EQ(fill.budget, Q_INT64_C(68719476736));
+}
+
+// Files per folder: subfolders of that many files in play order across both passes, numbered
+// on after those a kept folder holds (three digits once more than 99 are needed), its whole
+// tree counted and name-tested; the device playlist lists the targets in play order.
+TEST(RunPlan, FilesPerFolderAndTheDevicePlaylist)
+{
+    QStringList items;
+    for (int i = 0; i < 5; ++i)
+        items << u"n%1.mp3:10:*"_s.arg(i) << u"o%1.mp3:10"_s.arg(i);
+    items << u"deep.mp3:10"_s;
+    RunFacts facts = Library(items, {Destination(u"/s/A"_s, 1, 100, {u"03"_s}, 0)});
+    facts.destinations[0].namesBelow = {u"03"_s, u"F0012.mp3"_s, u"DEEP.MP3"_s};
+    facts.destinations[0].bytesBelow = MB - 60;
+    facts.destinations[0].lastSubfolder = 3;
+    facts.rename = true;
+    facts.filesPerFolder = 2;
+    facts.devicePlaylist = true;
+    DestinationPlan plan = MakePlan(facts).destinations[0];
+    // 60 bytes left in the tree: six files; the new ones first, deep.mp3 is there already.
+    EXPECT_EQ(Targets(plan.passes[0]),
+              (QStringList{u"04/A0001.mp3<-n0.mp3"_s, u"04/A0002.mp3<-n1.mp3"_s,
+                           u"05/A0003.mp3<-n2.mp3"_s, u"05/A0004.mp3<-n3.mp3"_s,
+                           u"06/A0005.mp3<-n4.mp3"_s}));
+    EXPECT_EQ(Targets(plan.passes[1]), QStringList{u"06/F0013.mp3<-o0.mp3"_s});
+    EXPECT_EQ(plan.devicePlaylist, u"/s/A/A.m3u"_s);
+    EXPECT_EQ(plan.devicePlaylistLines,
+              (QStringList{u"04/A0001.mp3"_s, u"04/A0002.mp3"_s, u"05/A0003.mp3"_s,
+                           u"05/A0004.mp3"_s, u"06/A0005.mp3"_s, u"06/F0013.mp3"_s}));
+
+    // Emptied, from 001 once there are more than 99; without the setting, no device playlist.
+    facts.emptying = true;
+    facts.filesPerFolder = 1;
+    facts.devicePlaylist = false;
+    facts.rename = false;
+    facts.files.resize(1);
+    facts.newOrder.clear();
+    for (int i = 1; i < 120; ++i)
+        facts.files.push_back({u"/lib/%1.mp3"_s.arg(i), u"%1.mp3"_s.arg(i), 10, false});
+    facts.fileOrder.resize(facts.files.size());
+    std::iota(facts.fileOrder.begin(), facts.fileOrder.end(), 0);
+    plan = MakePlan(facts).destinations[0];
+    EXPECT_EQ(plan.passes[1].files.front().target, u"001/n0.mp3"_s);
+    EXPECT_EQ(plan.passes[1].files.back().target, u"120/119.mp3"_s);
+    EXPECT_EQ(plan.devicePlaylist, QString());
+}
+
+// "free": what the file system will have after emptying, shared by the "free" folders on it,
+// plus what stays, less 1 MB, every file counted in whole blocks; emptying into a trash on the
+// same file system frees nothing.
+TEST(RunPlan, FreeSizesShareTheFileSystem)
+{
+    RunFacts facts = Library({u"a.mp3:1000:*"_s, u"b.mp3:5000"_s},
+                             {Destination(u"/s/A"_s, 0, 100, {u"x"_s}, 3000),
+                              Destination(u"/s/B"_s, 0, 0), Destination(u"/t/C"_s, 0, 0)});
+    for (DestinationFacts& d : facts.destinations) {
+        d.freeSize = true;
+        d.space = {1, 10 * MB, 4096, false};
+        d.blocksBelow = d.blocksInside = d.bytesBelow == 0 ? 0 : 4096;
+    }
+    facts.destinations[2].space.device = 2;
+    RunPlan plan = MakePlan(facts);
+    EXPECT_EQ(plan.destinations[0].passes[1].budget, 5 * MB + 4096 - MB);
+    EXPECT_EQ(plan.destinations[0].passes[0].budget, 5 * MB + 4096 - MB);
+    EXPECT_EQ(plan.destinations[0].passes[0].used, 4096 + 4096) << "a.mp3 in one block";
+    EXPECT_EQ(plan.destinations[2].passes[1].budget, 9 * MB);
+    facts.emptying = true;
+    plan = MakePlan(facts);
+    EXPECT_EQ(plan.destinations[0].passes[1].budget, 5 * MB + 2048 - MB) << "x freed its block";
+    facts.destinations[0].space.trashes = true;
+    EXPECT_EQ(MakePlan(facts).destinations[0].passes[1].budget, 4 * MB);
 }

@@ -42,7 +42,7 @@ public:
     }
     ShuffleJob Job(const QString& types, const QStringList& destinations, int rename = 0) const
     {
-        return {{Folder()}, types, destinations, rename};
+        return {{Folder()}, types, destinations, rename, {}};
     }
     QByteArray Source(const QString& name) const { return ReadAll(sources.value(name)); }
     QString Unavailable() const { return NoUserXattrs(m_root.path()); }
@@ -204,7 +204,7 @@ TEST(ShuffleRun, ValidationStopsLeaveEverythingInPlace)
                  {{lib.Dest(u"link"_s)}, {folder + u",1,0"_s}, u"*.mp3"_s, overlap}};
     for (const auto& c : cases) {
         Shuffle run({c.message == create ? MsgResult::No : MsgResult::OK});
-        EXPECT_EQ(run.Go({c.libraries, c.fileTypes, c.destinations, 0}, true),
+        EXPECT_EQ(run.Go({c.libraries, c.fileTypes, c.destinations, 0, {}}, true),
                   ShuffleOutcome::Stopped)
             << c.message.toStdString();
         EXPECT_EQ(run.host.events.last(), u"idle"_s);

@@ -4,9 +4,11 @@
 #include "platform/Paths.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "ui/AppInfo.h"
+#include "ui/frmPlayerSettings.h"
 #include "ui/frmPreview.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -453,4 +455,34 @@ TEST_F(MainWindowTest, PreviewShowsThePlanAndItsStartMakesIt)
     EXPECT_EQ(shown, (QStringList{u"s0.mp3"_s, u"s1.mp3"_s, u"s2.mp3"_s}));
     EXPECT_EQ(QDir(destination).entryList(QDir::Files), shown);
     EXPECT_EQ(LastRequest().text, u"Done!"_s);
+}
+
+// Options, Player Settings: Cancel changes nothing; OK puts the settings into the job, which the
+// document keeps beside the four keys and gives back when it is opened again.
+TEST_F(MainWindowTest, PlayerSettingsGoIntoTheDocument)
+{
+    frmMain& w = Open();
+    for (const char* button : {"cmdCancel", "cmdOK"}) {
+        WhenShown<frmPlayerSettings>([button](frmPlayerSettings& dialog) {
+            EXPECT_FALSE(dialog.chkDevicePlaylist()->isChecked());
+            EXPECT_EQ(dialog.txtFilesPerFolder()->text(), u"0"_s);
+            dialog.chkDevicePlaylist()->setChecked(true);
+            dialog.txtFilesPerFolder()->setText(u"255"_s);
+            Click(dialog, button);
+        });
+        Menu("mnuPlayerSettings")->trigger();
+        EXPECT_EQ(w.IsModified(), QByteArray(button) == "cmdOK");
+    }
+    const QString target = data / u"Player.cfg"_s;
+    dialogs->Queue(target);
+    Menu("mnuFile_13")->trigger();
+    EXPECT_EQ(ReadAll(target), DocumentBytes({{u"Filetypes"_s, u"*.mp3,*.wma,*.wav"_s},
+                                              {u"RenameFiles"_s, u"0"_s},
+                                              {u"DevicePlaylist"_s, u"1"_s},
+                                              {u"FilesPerFolder"_s, u"255"_s}}));
+    w.ResetSettings();
+    EXPECT_EQ(w.CurrentJob().player, PlayerSettings());
+    w.LoadSettings(target);
+    EXPECT_TRUE(w.CurrentJob().player.devicePlaylist);
+    EXPECT_EQ(w.CurrentJob().player.filesPerFolder, 255);
 }
