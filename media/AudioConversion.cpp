@@ -158,12 +158,9 @@ void Converter::OpenEncoder()
     m_encoder->sample_rate = OutputSampleRate(m_settings.format, source->sample_rate);
     m_encoder->time_base = AVRational{1, m_encoder->sample_rate};
     m_encoder->bit_rate = qint64{EncodedKbps(m_settings, channels)} * 1000;
-    // Every encoder used here takes float samples, planar or (Opus) interleaved.
-    m_encoder->sample_fmt = AV_SAMPLE_FMT_FLT;
-    for (const AVSampleFormat* format = codec->sample_fmts; format && *format != -1; ++format) {
-        if (*format == AV_SAMPLE_FMT_FLTP)
-            m_encoder->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    }
+    // Every encoder used here takes float samples: planar, or interleaved for Opus.
+    m_encoder->sample_fmt =
+        m_settings.format == TargetFormat::Opus ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_FLTP;
     // Ogg and MP4 want the codec's set-up in their header.
     if (m_settings.format != TargetFormat::Mp3)
         m_encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -173,7 +170,7 @@ void Converter::OpenEncoder()
     const int opened = avcodec_open2(m_encoder.get(), codec, &options);
     av_dict_free(&options);
     Check(opened, "Cannot open the encoder");
-    m_frameSize = m_encoder->frame_size > 0 ? m_encoder->frame_size : 1024;
+    m_frameSize = m_encoder->frame_size; // fixed for each of these encoders
 
     m_frame->format = m_encoder->sample_fmt;
     m_frame->sample_rate = m_encoder->sample_rate;

@@ -47,11 +47,9 @@ AVFrame* AudioDecoder::Next(const std::stop_token& stop)
             return nullptr;
         if (result != AVERROR(EAGAIN))
             Damaged(result);
-        if (m_flushed)
-            return nullptr;
         result = av_read_frame(m_format.get(), m_packet.get());
         if (result == AVERROR_EOF) {
-            m_flushed = true;
+            // Drains the decoder: it answers AVERROR_EOF once the last frame is out.
             result = avcodec_send_packet(m_codec.get(), nullptr);
         } else if (result < 0) {
             RaiseFfmpegError(result, QStringLiteral("Cannot read the file"));

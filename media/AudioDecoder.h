@@ -32,5 +32,4 @@ private:
     int m_stream = -1;
     // Where the last good frame began, in the stream's units, for the damage report.
     qint64 m_position = 0;
-    bool m_flushed = false;
 };

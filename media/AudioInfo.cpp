@@ -2,6 +2,8 @@
 
 #include "media/Ffmpeg.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -9,24 +11,14 @@ extern "C" {
 
 namespace {
 
-// The container's duration, else the stream's, else the sum of the packets' durations (read
-// without decoding).
+// The container's duration, else the stream's (FFmpeg estimates them from the bit rate where
+// the header has none; it leaves them unset, less than 0, only for streams it cannot measure).
 qint64 DurationMs(AVFormatContext* format, int audioStream)
 {
-    if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
+    if (format->duration > 0)
         return av_rescale(format->duration, 1000, AV_TIME_BASE);
     const AVStream* stream = format->streams[audioStream];
-    const AVRational ms = {1, 1000};
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        return av_rescale_q(stream->duration, stream->time_base, ms);
-    PacketPtr packet = NewPacket();
-    qint64 units = 0;
-    while (av_read_frame(format, packet.get()) >= 0) {
-        if (packet->stream_index == audioStream)
-            units += packet->duration;
-        av_packet_unref(packet.get());
-    }
-    return av_rescale_q(units, stream->time_base, ms);
+    return std::max<qint64>(0, av_rescale_q(stream->duration, stream->time_base, {1, 1000}));
 }
 
 // The bytes the text takes as UTF-16 with a byte order mark and a terminator, the widest form

@@ -22,7 +22,8 @@ struct AudioTags
 // What planning needs to know of an audio file.
 struct AudioInfo
 {
-    qint64 durationMs = 0;
+    qint64 durationMs = 0; // 0 when the file does not tell
+
     QString codec; // FFmpeg's short name: "flac", "mp3", "opus", "pcm_s16le", ...
     int sampleRate = 0;
     int channels = 0;

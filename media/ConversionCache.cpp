@@ -68,7 +68,7 @@ std::optional<CachedFile> ConversionCache::Convert(const QString& source,
                          u'.' + TargetExtension(settings.format);
     const QString path = m_folder + u'/' + name;
     CachedFile cached{path, 0, Hold(name)};
-    if (const QFileInfo hit(path); hit.isFile() && hit.size() > 0) {
+    if (const QFileInfo hit(path); hit.isFile()) {
         MarkUsed(path);
         cached.size = hit.size();
         return cached;
@@ -116,8 +116,11 @@ std::optional<double> ConversionCache::GainDb(const QString& source, const QStri
     // Silence measures minus infinity, which reads back.
     const QByteArray text = QByteArray::number(measured->integratedLufs, 'g', 10) + ' ' +
                             QByteArray::number(measured->truePeakDb, 'g', 10);
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size())
-        file.commit(); // only a shortcut: a figure that cannot be kept is measured again
+    // Only a shortcut: a figure that cannot be kept is measured again.
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text);
+        file.commit();
+    }
     return LevellingGainDb(*measured);
 }
 

@@ -87,9 +87,10 @@ InputPtr OpenInput(const QString& path, bool fullProbe)
     if (result < 0)
         RaiseFfmpegError(result, QStringLiteral("Cannot open the file"));
     InputPtr format(opened);
-    // Some headers (FLAC's) leave the rate and channels to the first packets.
+    // Some headers (FLAC's) leave the rate and channels to the first packets, some the length
+    // (the reading of packets is slow for WAV).
     const int audio = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (fullProbe || audio < 0 || format->duration == AV_NOPTS_VALUE) {
+    if (fullProbe || audio < 0 || format->streams[audio]->duration <= 0) {
         const int found = avformat_find_stream_info(format.get(), nullptr);
         if (found < 0)
             RaiseFfmpegError(found, QStringLiteral("Cannot read the file's streams"));
@@ -110,7 +111,7 @@ int CoverStreamIndex(AVFormatContext* format)
     int cover = -1;
     for (unsigned i = 0; i < format->nb_streams; ++i) {
         const AVStream* stream = format->streams[i];
-        if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) || stream->attached_pic.size <= 0)
+        if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             continue;
         const AVDictionaryEntry* kind = av_dict_get(stream->metadata, "comment", nullptr, 0);
         const bool front = kind && qstrcmp(kind->value, "Cover (front)") == 0;

@@ -15,7 +15,7 @@ double LoudnessOf(double meanSquare)
 } // namespace
 
 R128Meter::R128Meter(int sampleRate, int channels)
-    : m_state(static_cast<size_t>(channels)), m_quarterLength(std::max(1, sampleRate / 10))
+    : m_state(static_cast<size_t>(channels)), m_quarterLength(sampleRate / 10)
 {
     // The K-weighting's two stages, designed for this rate from their analogue prototypes:
     // the head's high shelf and the revised low-frequency B-curve's high-pass.

@@ -19,15 +19,19 @@ const QStringList kTags = {
     u"-metadata"_s, u"track=3/12"_s,          u"-metadata"_s, u"date=2019"_s,
     u"-metadata"_s, u"genre=Ambient"_s};
 
-// A lavfi source, with the cover as its attached picture when one is given.
-QStringList Tone(const QString& source, const QStringList& options, const QString& cover = {})
+// A lavfi source with the pictures attached.
+QStringList Tone(const QString& source, const QStringList& options,
+                 const QStringList& pictures = {})
 {
     QStringList arguments = {u"-f"_s, u"lavfi"_s, u"-i"_s, source};
-    if (!cover.isEmpty()) {
-        arguments << u"-i"_s << cover << u"-map"_s << u"0"_s << u"-map"_s << u"1"_s << u"-c:v"_s
-                  << u"copy"_s << u"-disposition:v"_s << u"attached_pic"_s;
+    QStringList maps = {u"-map"_s, u"0"_s};
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        arguments << u"-i"_s << pictures[i];
+        maps << u"-map"_s << QString::number(i + 1);
     }
-    return arguments + options;
+    if (!pictures.isEmpty())
+        maps << u"-c:v"_s << u"copy"_s << u"-disposition:v"_s << u"attached_pic"_s;
+    return arguments + maps + options;
 }
 
 } // namespace
@@ -44,12 +48,23 @@ TEST(AudioConversion, EverySourceToEveryFormatKeepsLengthTagsAndCoverWithinTheEx
         QString name;
         QStringList arguments;
         double seconds;
+        QString cover;
     } sources[] = {
-        {u"tagged.flac"_s, Tone(u"anoisesrc=d=2.5:c=pink:r=44100"_s, kStereo + kTags, jpeg), 2.5},
-        {u"tagged.mp3"_s, Tone(u"sine=f=330:d=2:r=48000"_s, kStereo + kTags, png), 2},
-        {u"mono.opus"_s, Tone(u"sine=f=550:d=2"_s, kTags.mid(0, 4)), 2},
+        {u"tagged.flac"_s, Tone(u"anoisesrc=d=2.5:c=pink:r=44100"_s, kStereo + kTags, {jpeg}), 2.5,
+         jpeg},
+        // The front cover is the second picture.
+        {u"tagged.mp3"_s,
+         Tone(u"sine=f=330:d=2:r=48000"_s,
+              kStereo + kTags +
+                  QStringList{u"-metadata:s:v:0"_s, u"comment=Cover (back)"_s, u"-metadata:s:v:1"_s,
+                              u"comment=Cover (front)"_s},
+              {jpeg, png}),
+         2, png},
+        {u"mono.opus"_s, Tone(u"sine=f=550:d=2"_s, kTags.mid(0, 4)), 2, {}},
         {u"hires.wav"_s,
-         Tone(u"anoisesrc=d=2:r=96000"_s, kStereo + QStringList{u"-c:a"_s, u"pcm_s24le"_s}), 2},
+         Tone(u"anoisesrc=d=2:r=96000"_s, kStereo + QStringList{u"-c:a"_s, u"pcm_s24le"_s}),
+         2,
+         {}},
     };
     const struct
     {
@@ -63,6 +78,8 @@ TEST(AudioConversion, EverySourceToEveryFormatKeepsLengthTagsAndCoverWithinTheEx
         MakeAudio(path, source.arguments);
         const AudioInfo in = ProbeAudio(path, true);
         EXPECT_NEAR(static_cast<double>(in.durationMs), source.seconds * 1000, 50);
+        EXPECT_EQ(in.cover, source.cover.isEmpty() ? QByteArray() : ReadAll(source.cover));
+        EXPECT_EQ(in.coverSize, in.cover.size());
         for (const auto& target : targets) {
             const ConvertSettings settings{target.format, 160, false};
             const QString out = dir / source.name + u'.' + TargetExtension(target.format);
@@ -90,14 +107,14 @@ TEST(AudioConversion, DamagedOrMissingSourcesFailWithTheirReasonAndLeaveNothing)
 {
     TempFolder dir;
     const QString good = dir / u"good.flac"_s;
-    MakeAudio(good, Tone(u"sine=d=3"_s, {}));
+    MakeAudio(good, Tone(u"sine=d=6"_s, {}));
     const QByteArray flac = ReadAll(good);
     QByteArray noise(4096, 0);
     QRandomGenerator random(7);
     for (char& byte : noise)
         byte = static_cast<char>(random.bounded(256));
     QByteArray scrambled = flac;
-    scrambled.replace(flac.size() / 3, noise.size(), noise);
+    scrambled.replace(flac.size() * 2 / 3, noise.size(), noise);
     const struct
     {
         QString name;
@@ -107,7 +124,7 @@ TEST(AudioConversion, DamagedOrMissingSourcesFailWithTheirReasonAndLeaveNothing)
     } cases[] = {
         {u"noise.flac"_s, noise, ErrorNumber::InvalidFileFormat, u"Invalid data"_s},
         {u"cut.flac"_s, flac.left(60), ErrorNumber::InvalidFileFormat, u"Cannot open the file"_s},
-        {u"scrambled.flac"_s, scrambled, ErrorNumber::InvalidFileFormat, u"damaged at 0:0"_s},
+        {u"scrambled.flac"_s, scrambled, ErrorNumber::InvalidFileFormat, u"damaged at 0:03"_s},
         {u"missing.flac"_s, {}, ErrorNumber::PathFileAccess, u"No such file"_s},
     };
     const QString out = dir.MakeFolder(u"out"_s);
@@ -125,4 +142,9 @@ TEST(AudioConversion, DamagedOrMissingSourcesFailWithTheirReasonAndLeaveNothing)
         EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                   QStringList());
     }
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_FALSE(ConvertAudio(good, out + u"/song.mp3"_s, {}, 0, stop.get_token()));
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList());
 }
