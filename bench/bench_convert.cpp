@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kFiles = 40;
 constexpr int kKinds = 4;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 double Seconds(const QElapsedTimer& timer)
 {
