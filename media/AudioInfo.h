@@ -23,7 +23,6 @@ struct AudioTags
 struct AudioInfo
 {
     qint64 durationMs = 0; // 0 when the file does not tell
-
     QString codec; // FFmpeg's short name: "flac", "mp3", "opus", "pcm_s16le", ...
     int sampleRate = 0;
     int channels = 0;
