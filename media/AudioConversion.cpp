@@ -161,9 +161,8 @@ void Converter::OpenEncoder()
     // Every encoder used here takes float samples: planar, or interleaved for Opus.
     m_encoder->sample_fmt =
         m_settings.format == TargetFormat::Opus ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_FLTP;
-    // Ogg and MP4 want the codec's set-up in their header.
-    if (m_settings.format != TargetFormat::Mp3)
-        m_encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    // The AAC and Opus encoders always hand their set-up over as extradata, which is what the
+    // MP4 and Ogg headers take: no AV_CODEC_FLAG_GLOBAL_HEADER is needed.
     AVDictionary* options = nullptr;
     if (m_settings.format == TargetFormat::Opus)
         av_dict_set(&options, "vbr", "off", 0);

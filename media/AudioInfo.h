@@ -23,7 +23,7 @@ struct AudioTags
 struct AudioInfo
 {
     qint64 durationMs = 0; // 0 when the file does not tell
-    QString codec; // FFmpeg's short name: "flac", "mp3", "opus", "pcm_s16le", ...
+    QString codec;         // FFmpeg's short name: "flac", "mp3", "opus", "pcm_s16le", ...
     int sampleRate = 0;
     int channels = 0;
     AudioTags tags;

@@ -49,9 +49,10 @@ TEST(AudioConversion, EverySourceToEveryFormatKeepsLengthTagsAndCoverWithinTheEx
         QStringList arguments;
         double seconds;
         QString cover;
+        int probeSlackMs; // the MP3 header's length counts the encoder's padding
     } sources[] = {
         {u"tagged.flac"_s, Tone(u"anoisesrc=d=2.5:c=pink:r=44100"_s, kStereo + kTags, {jpeg}), 2.5,
-         jpeg},
+         jpeg, 1},
         // The front cover is the second picture.
         {u"tagged.mp3"_s,
          Tone(u"sine=f=330:d=2:r=48000"_s,
@@ -59,12 +60,13 @@ TEST(AudioConversion, EverySourceToEveryFormatKeepsLengthTagsAndCoverWithinTheEx
                   QStringList{u"-metadata:s:v:0"_s, u"comment=Cover (back)"_s, u"-metadata:s:v:1"_s,
                               u"comment=Cover (front)"_s},
               {jpeg, png}),
-         2, png},
-        {u"mono.opus"_s, Tone(u"sine=f=550:d=2"_s, kTags.mid(0, 4)), 2, {}},
+         2, png, 50},
+        {u"mono.opus"_s, Tone(u"sine=f=550:d=2"_s, kTags.mid(0, 4)), 2, {}, 10},
         {u"hires.wav"_s,
          Tone(u"anoisesrc=d=2:r=96000"_s, kStereo + QStringList{u"-c:a"_s, u"pcm_s24le"_s}),
          2,
-         {}},
+         {},
+         1},
     };
     const struct
     {
@@ -77,7 +79,7 @@ TEST(AudioConversion, EverySourceToEveryFormatKeepsLengthTagsAndCoverWithinTheEx
         const QString path = dir / source.name;
         MakeAudio(path, source.arguments);
         const AudioInfo in = ProbeAudio(path, true);
-        EXPECT_NEAR(static_cast<double>(in.durationMs), source.seconds * 1000, 50);
+        EXPECT_NEAR(static_cast<double>(in.durationMs), source.seconds * 1000, source.probeSlackMs);
         EXPECT_EQ(in.cover, source.cover.isEmpty() ? QByteArray() : ReadAll(source.cover));
         EXPECT_EQ(in.coverSize, in.cover.size());
         for (const auto& target : targets) {
@@ -107,14 +109,14 @@ TEST(AudioConversion, DamagedOrMissingSourcesFailWithTheirReasonAndLeaveNothing)
 {
     TempFolder dir;
     const QString good = dir / u"good.flac"_s;
-    MakeAudio(good, Tone(u"sine=d=6"_s, {}));
+    MakeAudio(good, Tone(u"sine=d=100"_s, {}));
     const QByteArray flac = ReadAll(good);
     QByteArray noise(4096, 0);
     QRandomGenerator random(7);
     for (char& byte : noise)
         byte = static_cast<char>(random.bounded(256));
     QByteArray scrambled = flac;
-    scrambled.replace(flac.size() * 2 / 3, noise.size(), noise);
+    scrambled.replace(flac.size() * 4 / 5, noise.size(), noise);
     const struct
     {
         QString name;
@@ -124,7 +126,7 @@ TEST(AudioConversion, DamagedOrMissingSourcesFailWithTheirReasonAndLeaveNothing)
     } cases[] = {
         {u"noise.flac"_s, noise, ErrorNumber::InvalidFileFormat, u"Invalid data"_s},
         {u"cut.flac"_s, flac.left(60), ErrorNumber::InvalidFileFormat, u"Cannot open the file"_s},
-        {u"scrambled.flac"_s, scrambled, ErrorNumber::InvalidFileFormat, u"damaged at 0:03"_s},
+        {u"scrambled.flac"_s, scrambled, ErrorNumber::InvalidFileFormat, u"damaged at 1:19"_s},
         {u"missing.flac"_s, {}, ErrorNumber::PathFileAccess, u"No such file"_s},
     };
     const QString out = dir.MakeFolder(u"out"_s);

@@ -115,13 +115,13 @@ TEST(ConversionCache, TrimDropsTheLeastRecentlyUsedButNothingHeldOrNotItsOwn)
 TEST(ParallelConverter, ResultsInSubmitOrderNamingFailuresWithinTheLookAhead)
 {
     TempFolder dir;
-    QStringList sources = Tones(dir, 5, 1);
+    QStringList sources = Tones(dir, 6, 1);
     sources.insert(2, dir.Write(u"bad.flac"_s, QByteArray(2048, 'x')));
     ConversionCache cache(dir / u"cache"_s);
-    ParallelConverter converter(cache, kMp3, 2, 3);
+    ParallelConverter converter(cache, kMp3, 2);
     converter.Submit(sources);
     QThread::msleep(1500);
-    EXPECT_EQ(Entries(cache.folder()).size(), 2) << "three started, one of them failed";
+    EXPECT_EQ(Entries(cache.folder()).size(), 3) << "four started, one of them failed";
     for (const QString& source : sources) {
         const ConversionResult result = converter.Take();
         EXPECT_EQ(result.source, source);
@@ -136,7 +136,7 @@ TEST(ParallelConverter, ResultsInSubmitOrderNamingFailuresWithinTheLookAhead)
         }
     }
     EXPECT_TRUE(converter.Take().cancelled) << "nothing left to take";
-    EXPECT_EQ(Entries(cache.folder()).size(), 5);
+    EXPECT_EQ(Entries(cache.folder()).size(), 6);
 }
 
 TEST(ParallelConverter, CancelStopsAtOnceAndLeavesNothingPartial)

@@ -16,6 +16,8 @@ TEST(Loudness, MeasureAgreesWithFfmpeg)
         u"sine=f=60:d=3:r=48000"_s,   // below the high-pass's knee
         u"sine=f=8000:d=2:r=96000"_s, // on the shelf, upsampled twice for the peak
         u"aevalsrc=0.02*sin(2*PI*440*t)+0.9*lt(mod(t\\,1)\\,0.0005):d=3:s=22050"_s, // clicks
+        // Loud, then 25 dB softer: the relative gate leaves the soft part out.
+        u"aevalsrc=(0.5-0.47*gte(t\\,1.5))*sin(2*PI*440*t):d=4:s=44100"_s,
     };
     for (const QString& source : sources) {
         SCOPED_TRACE(source.toStdString());
