@@ -100,8 +100,9 @@ private:
     std::stop_token m_stop;
 
     CodecPtr m_encoder;
-    std::unique_ptr<AVFormatContext, OutputFree> m_output;
+    // The output goes first: its muxer may still look at its writer when freed.
     std::unique_ptr<AVIOContext, OutputFree> m_io;
+    std::unique_ptr<AVFormatContext, OutputFree> m_output;
     AVStream* m_audio = nullptr;
     AVStream* m_cover = nullptr;
     ResamplerPtr m_resampler;
@@ -230,14 +231,10 @@ void Converter::OpenOutput()
 
 void Converter::AddTags(AVDictionary** tags)
 {
-    AVFormatContext* source = m_decoder.format();
-    const AVDictionary* streamTags = source->streams[m_decoder.streamIndex()]->metadata;
+    const AudioTags source = ReadTags(m_decoder.format(), m_decoder.streamIndex());
     for (const auto& [key, member] : kTagKeys) {
-        const AVDictionaryEntry* entry = av_dict_get(source->metadata, key, nullptr, 0);
-        if (!entry)
-            entry = av_dict_get(streamTags, key, nullptr, 0);
-        if (entry)
-            av_dict_set(tags, key, entry->value, 0);
+        if (!(source.*member).isEmpty())
+            av_dict_set(tags, key, (source.*member).toUtf8().constData(), 0);
     }
 }
 
