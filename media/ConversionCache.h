@@ -23,7 +23,7 @@ struct CachedFile
 // The loudness of a source is kept beside them, whatever format it was converted to. Files go
 // in complete (a temporary, then a rename), so runs may share the folder: two that convert one
 // file at once both write the same bytes. The folder is held to a bound; the files least
-// recently used go first.
+// recently used go first. Convert may run on several threads at once.
 class ConversionCache
 {
 public:
