@@ -72,9 +72,10 @@ TEST(AudioConversion, EverySourceToEveryFormatKeepsLengthTagsAndCoverWithinTheEx
     {
         TargetFormat format;
         QString codec;
-    } targets[] = {{TargetFormat::Mp3, u"mp3"_s},
-                   {TargetFormat::Aac, u"aac"_s},
-                   {TargetFormat::Opus, u"opus"_s}};
+        double slack; // MP4 leaves the end of the padding to the player
+    } targets[] = {{TargetFormat::Mp3, u"mp3"_s, 0.001},
+                   {TargetFormat::Aac, u"aac"_s, 0.01},
+                   {TargetFormat::Opus, u"opus"_s, 0.001}};
     for (const auto& source : sources) {
         const QString path = dir / source.name;
         MakeAudio(path, source.arguments);
@@ -89,7 +90,7 @@ TEST(AudioConversion, EverySourceToEveryFormatKeepsLengthTagsAndCoverWithinTheEx
             ASSERT_TRUE(ConvertAudio(path, out, settings));
             const Decoded decoded = DecodeWithFfmpeg(out);
             EXPECT_TRUE(decoded.clean);
-            EXPECT_NEAR(decoded.seconds, source.seconds, 0.05);
+            EXPECT_NEAR(decoded.seconds, source.seconds, target.slack);
             const AudioInfo converted = ProbeAudio(out, true);
             EXPECT_EQ(converted.codec, target.codec);
             EXPECT_EQ(converted.channels, in.channels);

@@ -57,13 +57,14 @@ TEST(Loudness, LevelledConversionsReachMinus16AndReuseTheMeasure)
         ASSERT_TRUE(levelled);
         EXPECT_NEAR(DecodeWithFfmpeg(levelled->path).lufs, -16, 1) << levelled->path.toStdString();
     }
-    // One measure serves every format; a kept figure is used as it stands.
+    // One measure serves every format; a kept figure is used as it stands: here its peak
+    // allows 4 dB less than its loudness.
     const QStringList figures = QDir(cache.folder()).entryList({u"*.r128"_s});
     ASSERT_EQ(figures.size(), 1);
     const double source = DecodeWithFfmpeg(quiet).lufs;
     dir.Write(u"cache/"_s + figures.front(),
-              QByteArray::number(source - 10) + ' ' + QByteArray::number(source - 9));
+              QByteArray::number(source) + ' ' + QByteArray::number(source + 19));
     const std::optional<CachedFile> again = cache.Convert(quiet, {TargetFormat::Mp3, 128, true});
     ASSERT_TRUE(again);
-    EXPECT_NEAR(DecodeWithFfmpeg(again->path).lufs, -6, 1);
+    EXPECT_NEAR(DecodeWithFfmpeg(again->path).lufs, -20, 1);
 }
