@@ -18,9 +18,8 @@ frmPlayerSettings::frmPlayerSettings(const PlayerSettings& settings, QWidget* ow
     setObjectName(QStringLiteral("frmPlayerSettings"));
     setWindowTitle(QStringLiteral("Player Settings - ") + kProductTitle);
 
-    m_chkDevicePlaylist =
-        new QCheckBox(QStringLiteral("&Write a playlist the player can use into each destination"),
-                      this);
+    m_chkDevicePlaylist = new QCheckBox(
+        QStringLiteral("&Write a playlist the player can use into each destination"), this);
     m_chkDevicePlaylist->setObjectName(QStringLiteral("chkDevicePlaylist"));
     m_chkDevicePlaylist->setChecked(settings.devicePlaylist);
     m_txtFilesPerFolder = new QLineEdit(QString::number(settings.filesPerFolder), this);
@@ -51,6 +50,7 @@ PlayerSettings frmPlayerSettings::Settings() const
 {
     PlayerSettings settings = m_settings;
     settings.devicePlaylist = m_chkDevicePlaylist->isChecked();
-    settings.filesPerFolder = std::max(0, static_cast<int>(LeadingNumber(m_txtFilesPerFolder->text())));
+    settings.filesPerFolder =
+        std::max(0, static_cast<int>(LeadingNumber(m_txtFilesPerFolder->text())));
     return settings;
 }
