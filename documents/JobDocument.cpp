@@ -31,7 +31,7 @@ QStringList SplitList(const QString& text)
 int NumberOr(const QString& text, int low, int fallback)
 {
     const double value = LeadingNumber(text);
-    return value >= low && value <= 2147483647.0 && !text.trimmed().isEmpty()
+    return value >= low && value <= 2147483647.0 && !TrimSpaces(text).isEmpty()
                ? static_cast<int>(value)
                : fallback;
 }

@@ -1,13 +1,17 @@
 #include "engine/RunFacts.h"
 
+#include "base/AppError.h"
 #include "engine/JobEntries.h"
 #include "engine/Transfer.h"
+#include "engine/WildcardPattern.h"
+#include "media/AudioInfo.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 DestinationFacts ReadDestinationFacts(const QString& entryText)
 {
@@ -52,14 +56,33 @@ DestinationFacts ReadDestinationFacts(const QString& entryText)
 }
 
 std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
-                                          const std::function<void()>& afterEach)
+                                          const std::function<void()>& afterEach,
+                                          const std::optional<Conversion>& conversion)
 {
+    std::vector<WildcardPattern> plays;
+    if (conversion) {
+        for (const QString& pattern : conversion->playerPlays.split(u','))
+            plays.emplace_back(pattern.toCaseFolded());
+    }
     std::vector<LibraryFile> files;
     files.reserve(static_cast<std::size_t>(paths.size()));
     FileFactsReader reader;
     for (const QString& path : paths) {
         const FileFacts facts = reader.Read(path);
-        files.push_back({path, ParsePath(path, PathPart::FileName), facts.size, facts.isNew});
+        LibraryFile& file = files.emplace_back(
+            LibraryFile{path, ParsePath(path, PathPart::FileName), facts.size, facts.isNew});
+        const QString folded = file.name.toCaseFolded();
+        if (conversion && std::none_of(plays.begin(), plays.end(),
+                                       [&](const auto& p) { return p.Matches(folded); })) {
+            file.convert = true;
+            file.name = ParsePath(path, PathPart::BaseName) + u'.' +
+                        TargetExtension(conversion->settings.format);
+            try {
+                file.size = ExpectedConvertedSize(ProbeAudio(path), conversion->settings);
+            } catch (const AppError&) {
+                // Left to the conversion, which says why it cannot be done.
+            }
+        }
         if (afterEach)
             afterEach();
     }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "engine/Selection.h"
+#include "media/ConvertSettings.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // What a run found before it touches anything: the library's files with their sizes and new
@@ -54,6 +56,17 @@ struct RunFacts
 // not fit its type); a folder that does not exist (yet) holds nothing.
 DestinationFacts ReadDestinationFacts(const QString& entryText);
 
-// Size and new mark of each scanned file; afterEach runs after every file.
+// What a run converts: files the player does not play, into the format of the settings.
+struct Conversion
+{
+    ConvertSettings settings;
+    QString playerPlays; // comma-separated patterns, matched without regard to case
+};
+
+// Size and new mark of each scanned file; afterEach runs after every file. With a conversion,
+// a file the player does not play is probed for the most its converted form may take, and
+// named with the format's extension (a file that cannot be probed keeps its own size, and its
+// conversion reports why it fails).
 std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
-                                          const std::function<void()>& afterEach);
+                                          const std::function<void()>& afterEach,
+                                          const std::optional<Conversion>& conversion = {});

@@ -177,7 +177,8 @@ private:
                 ++folder.inSubfolder;
             }
             planned.files.push_back({file.path, name, target, file.size,
-                                     m_facts.filesPerFolder > 0 ? folder.subfolder : 0});
+                                     m_facts.filesPerFolder > 0 ? folder.subfolder : 0,
+                                     file.convert});
         }
     }
 
@@ -185,6 +186,7 @@ private:
     void Finish(std::size_t d)
     {
         DestinationPlan& planned = m_plan.destinations[d];
+        planned.blockSize = m_folders[m_folderOf[d]].blockSize;
         const int width = m_folders[m_folderOf[d]].subfolder > 99 ? 3 : 2;
         for (PlannedPass& pass : planned.passes) {
             for (PlannedFile& file : pass.files) {

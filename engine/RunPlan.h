@@ -15,8 +15,9 @@ struct PlannedFile
     // Where it arrives, relative to the destination: `name` or its new name with rename on,
     // inside its numbered subfolder when the files go into subfolders ("01/A0001.mp3").
     QString target;
-    qint64 size = 0;
+    qint64 size = 0;   // for a file to convert, the most its converted form may take
     int subfolder = 0; // its numbered subfolder; 0: directly in the destination
+    bool convert = false;
 };
 
 struct PlannedPass
@@ -30,6 +31,8 @@ struct PlannedPass
 struct DestinationPlan
 {
     QString folder;
+    // What each file's size counts as a multiple of ("free" destinations: the block size).
+    qint64 blockSize = 1;
     QString playlist;
     // The entries emptying removes (full paths), and the files and bytes they hold.
     QStringList emptied;

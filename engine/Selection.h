@@ -10,9 +10,10 @@
 struct LibraryFile
 {
     QString path;
-    QString name; // the file name alone
-    qint64 size = 0;
+    QString name;    // the file name alone; for a file to convert, with the new extension
+    qint64 size = 0; // for a file to convert, the most its converted form may take
     bool isNew = false;
+    bool convert = false;
 };
 
 // What one destination's two passes may fill, in bytes.

@@ -104,6 +104,10 @@ ShuffleOutcome ShuffleRun::Run()
         RunFacts facts;
         facts.emptying = AskToEmpty();
         facts.rename = m_job.renameFiles == 1;
+        if (const std::optional<TargetFormat> format = ParseTargetFormat(m_job.player.convertTo))
+            m_conversion =
+                Conversion{{*format, m_job.player.convertKbps, m_job.player.levelLoudness},
+                           m_job.player.playerPlays};
         facts.filesPerFolder = std::max(0, m_job.player.filesPerFolder);
         facts.devicePlaylist = m_job.player.devicePlaylist;
         CheckForCancel();
@@ -120,7 +124,9 @@ ShuffleOutcome ShuffleRun::Run()
         }
         CheckForCancel();
         if (!m_options.preview) {
-            m_transfer = std::make_unique<Transfer>(m_host, [this] { CheckForCancel(); });
+            m_transfer = std::make_unique<Transfer>(
+                m_host, [this] { CheckForCancel(); },
+                m_conversion ? std::optional(m_conversion->settings) : std::nullopt);
             m_transfer->Apply(*m_plan);
         }
     } catch (const Cancelled&) {
@@ -196,7 +202,8 @@ bool ShuffleRun::GatherFacts(RunFacts& facts)
         if (paths.isEmpty())
             return false;
         m_host.SetStatus(QStringLiteral("Scanning for new files..."));
-        facts.files = ReadLibraryFiles(paths, [this] { CheckForCancel(); });
+        facts.files = ReadLibraryFiles(
+            paths, [this] { CheckForCancel(); }, m_conversion);
     }
     for (const QString& entry : m_job.destinations)
         facts.destinations.push_back(ReadDestinationFacts(entry));

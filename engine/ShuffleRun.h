@@ -85,6 +85,7 @@ private:
     std::unique_ptr<RunLock> m_lock;
     std::optional<quint32> m_seed;
     std::optional<RunPlan> m_plan;
+    std::optional<Conversion> m_conversion;
     std::unique_ptr<Transfer> m_transfer;
     qint64 m_startSeconds = 0;
 

@@ -1,6 +1,8 @@
 #include "engine/Transfer.h"
 
 #include "base/AppError.h"
+#include "media/ParallelConverter.h"
+#include "platform/FileOperationObserver.h"
 #include "platform/Paths.h"
 #include "platform/ShellFileOperation.h"
 
@@ -27,16 +29,49 @@ void WritePlaylist(const QString& path, const QStringList& lines)
         RaiseError(ErrorNumber::PathFileAccess, path + QStringLiteral(": ") + file.errorString());
 }
 
+Transfer::Transfer(ShuffleHost& host, std::function<void()> checkCancel,
+                   std::optional<ConvertSettings> conversion)
+    : m_host(host), m_checkCancel(std::move(checkCancel)), m_conversion(std::move(conversion))
+{
+}
+
+// Conversions still running stop, leaving nothing behind.
+Transfer::~Transfer() = default;
+
 void Transfer::Apply(const RunPlan& plan)
 {
+    try {
+        ApplySteps(plan);
+    } catch (...) {
+        // A cancelled or failed run leaves no conversion running behind its closing report.
+        if (m_converter)
+            m_converter->Cancel();
+        throw;
+    }
+}
+
+void Transfer::ApplySteps(const RunPlan& plan)
+{
     QStringList emptied;
+    QStringList toConvert;
     for (const DestinationPlan& destination : plan.destinations)
         emptied += destination.emptied;
+    for (int pass = 0; pass < 2; ++pass)
+        for (const DestinationPlan& destination : plan.destinations)
+            for (const PlannedFile& file : destination.passes[pass].files)
+                if (file.convert)
+                    toConvert << file.source;
     if (!emptied.isEmpty()) {
         m_host.SetStatus(QStringLiteral("Deleting dest files..."));
         DeleteItems(emptied, m_host.NewFileObserver().get());
     }
     m_checkCancel();
+    // Every conversion of the run, in the order the copies take them, from the start.
+    if (!toConvert.isEmpty() && m_conversion) {
+        m_cache = std::make_unique<ConversionCache>();
+        m_converter = std::make_unique<ParallelConverter>(*m_cache, *m_conversion);
+        m_converter->Submit(toConvert);
+    }
 
     const qint32 D = static_cast<qint32>(plan.destinations.size());
     std::vector<QStringList> arrived(plan.destinations.size());
@@ -56,7 +91,7 @@ void Transfer::Apply(const RunPlan& plan)
                 m_host.SetStatus((pass == 0 ? QStringLiteral("Copying new files ")
                                             : QStringLiteral("Copying dest files ")) +
                                  number);
-                arrived[static_cast<std::size_t>(d)] += Copy(destination.folder, planned);
+                arrived[static_cast<std::size_t>(d)] += Copy(destination, planned);
             }
             m_host.SetProgress(D * pass + d + 2, 2 * D + 1);
             m_checkCancel();
@@ -69,33 +104,87 @@ void Transfer::Apply(const RunPlan& plan)
     }
 }
 
-QStringList Transfer::Copy(const QString& folder, const PlannedPass& pass)
+void Transfer::CopyPlain(const QString& folderSlash, const PlannedPass& pass, std::size_t begin,
+                         std::size_t end, QStringList& arrived, qint64& missing)
 {
-    const QString folderSlash = AddTrailingSlash(folder);
+    if (begin == end)
+        return;
     QStringList sources;
     QStringList targets;
-    for (const PlannedFile& file : pass.files) {
-        sources << file.source;
-        targets << folderSlash + file.target;
+    for (std::size_t i = begin; i < end; ++i) {
+        sources << pass.files[i].source;
+        targets << folderSlash + pass.files[i].target;
     }
-    const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
-    QElapsedTimer precise;
-    precise.start();
-    const FileOperationResult copied = CopyFiles(sources, targets, m_host.NewFileObserver().get());
-    m_seconds += QDateTime::currentSecsSinceEpoch() - startSeconds;
-    m_milliseconds += precise.elapsed();
-
-    // What did not arrive is not counted as transferred.
-    qint64 missing = 0;
-    QStringList arrived;
-    for (std::size_t i = 0; i < pass.files.size(); ++i) {
-        if (copied.arrived.value(static_cast<qsizetype>(i)))
+    const FileOperationResult copied = TimedCopy(sources, targets);
+    for (std::size_t i = begin; i < end; ++i) {
+        if (copied.arrived.value(static_cast<qsizetype>(i - begin)))
             arrived << pass.files[i].target;
         else
             missing += pass.files[i].size;
     }
-    m_bytes += pass.used - missing;
+}
+
+FileOperationResult Transfer::TimedCopy(const QStringList& sources, const QStringList& targets)
+{
+    const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
+    QElapsedTimer precise;
+    precise.start();
+    FileOperationResult copied = CopyFiles(sources, targets, m_host.NewFileObserver().get());
+    m_seconds += QDateTime::currentSecsSinceEpoch() - startSeconds;
+    m_milliseconds += precise.elapsed();
+    return copied;
+}
+
+QStringList Transfer::Copy(const DestinationPlan& destination, const PlannedPass& pass)
+{
+    const QString folderSlash = AddTrailingSlash(destination.folder);
+    const auto counted = [&destination](qint64 size) {
+        const qint64 block = destination.blockSize;
+        return (size + block - 1) / block * block;
+    };
+    // What the pass will hold: the planned sizes at first, each converted file's real size
+    // once it is known. A file whose real size would take it past the budget is dropped.
+    qint64 holds = pass.used;
+    qint64 missing = 0;
+    QStringList arrived;
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < pass.files.size(); ++i) {
+        const PlannedFile& file = pass.files[i];
+        if (!file.convert || !m_converter)
+            continue;
+        CopyPlain(folderSlash, pass, plain, i, arrived, missing);
+        plain = i + 1;
+        m_checkCancel();
+        const ConversionResult converted = m_converter->Take();
+        holds -= counted(file.size);
+        if (!converted.error.isEmpty()) {
+            Report(converted.error);
+        } else if (converted.cancelled) {
+            m_checkCancel();
+        } else if (holds + counted(converted.file.size) > pass.budget) {
+            Report(QStringLiteral("Dropped \"%1\": converted it takes %2 bytes, more than the "
+                                  "room it was planned for")
+                       .arg(file.source)
+                       .arg(converted.file.size));
+        } else if (TimedCopy({converted.file.path}, {folderSlash + file.target}).arrived.value(0)) {
+            holds += counted(converted.file.size);
+            arrived << file.target;
+        }
+    }
+    CopyPlain(folderSlash, pass, plain, pass.files.size(), arrived, missing);
+    // The folder's earlier content counts too: the transfer is measured by what the step used.
+    m_bytes += holds - missing;
     return arrived;
+}
+
+void Transfer::Report(const QString& failure)
+{
+    const std::unique_ptr<FileOperationObserver> observer = m_host.NewFileObserver();
+    if (!observer)
+        return;
+    observer->Begin(FileOperationObserver::Kind::Copy, 0, 0);
+    observer->AddFailure(failure);
+    observer->End();
 }
 
 qint64 Transfer::Rate() const

@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+
+class ConversionCache;
+class ParallelConverter;
+struct FileOperationResult;
 
 // The playlist beside a destination folder: /media/stick/Music gives /media/stick/Music.m3u.
 QString PlaylistPath(const QString& destinationFolder);
@@ -18,16 +23,17 @@ void WritePlaylist(const QString& path, const QStringList& lines);
 // Puts a plan onto the disk: empties the destinations it empties, then for each pass and
 // destination writes the playlist and copies the files under their names there, with the
 // run's status texts and progress, and at the end writes the device playlists, listing the
-// files that arrived. A file that fails to copy is reported by the copy and the
-// run goes on. `checkCancel` runs between the steps (a cancel throws from it). Keeps the
-// counters behind the closing report.
+// files that arrived. Files to convert are converted on all cores, ahead of the copies, into
+// the conversion cache, and copied from there; a converted file that turns out larger than
+// its room is dropped. A file that fails to convert or copy is reported and the run goes on.
+// `checkCancel` runs between the steps (a cancel throws from it). Keeps the counters behind the
+// closing report.
 class Transfer
 {
 public:
-    Transfer(ShuffleHost& host, std::function<void()> checkCancel)
-        : m_host(host), m_checkCancel(std::move(checkCancel))
-    {
-    }
+    Transfer(ShuffleHost& host, std::function<void()> checkCancel,
+             std::optional<ConvertSettings> conversion = {});
+    ~Transfer();
 
     void Apply(const RunPlan& plan);
 
@@ -40,10 +46,20 @@ public:
 
 private:
     // The targets of the files that arrived.
-    QStringList Copy(const QString& folder, const PlannedPass& pass);
+    QStringList Copy(const DestinationPlan& destination, const PlannedPass& pass);
+    void ApplySteps(const RunPlan& plan);
+    FileOperationResult TimedCopy(const QStringList& sources, const QStringList& targets);
+    // Shows a failure as a copy shows its own.
+    void Report(const QString& failure);
+    // Copies the files [begin, end) of the pass, none of them converted.
+    void CopyPlain(const QString& folderSlash, const PlannedPass& pass, std::size_t begin,
+                   std::size_t end, QStringList& arrived, qint64& missing);
 
     ShuffleHost& m_host;
     std::function<void()> m_checkCancel;
+    std::optional<ConvertSettings> m_conversion;
+    std::unique_ptr<ConversionCache> m_cache;
+    std::unique_ptr<ParallelConverter> m_converter;
     qint64 m_seconds = 0;
     qint64 m_milliseconds = 0;
     qint64 m_bytes = 0;

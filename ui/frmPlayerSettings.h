@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 
 // The settings of the players on the destinations, as the job's document keeps them. OK takes
@@ -21,9 +22,17 @@ public:
 
     QCheckBox* chkDevicePlaylist() const { return m_chkDevicePlaylist; }
     QLineEdit* txtFilesPerFolder() const { return m_txtFilesPerFolder; }
+    QComboBox* cboConvertTo() const { return m_cboConvertTo; }
+    QLineEdit* txtConvertKbps() const { return m_txtConvertKbps; }
+    QLineEdit* txtPlayerPlays() const { return m_txtPlayerPlays; }
+    QCheckBox* chkLevelLoudness() const { return m_chkLevelLoudness; }
 
 private:
     PlayerSettings m_settings; // what the dialog does not show, kept as it came
     QCheckBox* m_chkDevicePlaylist;
     QLineEdit* m_txtFilesPerFolder;
+    QComboBox* m_cboConvertTo;
+    QLineEdit* m_txtConvertKbps;
+    QLineEdit* m_txtPlayerPlays;
+    QCheckBox* m_chkLevelLoudness;
 };

@@ -52,7 +52,9 @@ frmPreview::frmPreview(const RunPlan& plan, quint32 seed, QWidget* owner) : QDia
                          .arg(step.files.size())
                          .arg(Megabytes(step.used), Megabytes(step.budget)));
             for (const PlannedFile& file : step.files)
-                Row(passItem, file.target, Megabytes(file.size), file.source);
+                Row(passItem, file.target,
+                    (file.convert ? QStringLiteral("at most ") : QString()) + Megabytes(file.size),
+                    file.source);
         }
     }
     m_tvwPlan->expandAll();

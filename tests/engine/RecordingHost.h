@@ -20,6 +20,11 @@ public:
     void SetBusy(bool on) override { Log((busy = on) ? "busy" : "idle"); }
     void ClearCancelRequest() override { Log("clear cancel"); }
     void ShowSeed(quint32 seed) override { events << QStringLiteral("seed %1").arg(seed); }
+    // The run's copies and deletes report their failures here.
+    std::unique_ptr<FileOperationObserver> NewFileObserver() override
+    {
+        return std::make_unique<FailureLog>(failures);
+    }
     // True at the first check after the status `cancelAfter` was shown.
     bool CheckCancel() override
     {
@@ -41,11 +46,23 @@ public:
     QStringList Progress() const { return Events(QStringLiteral("progress")); }
 
     QStringList events;
+    QStringList failures;
     bool busy = false;
     QString cancelAfter;
     // Called at every check with the status shown last.
     std::function<void(const QString&)> onCheck;
 
 private:
+    struct FailureLog : FileOperationObserver
+    {
+        explicit FailureLog(QStringList& failures) : log(failures) {}
+        void Begin(Kind, int, qint64) override {}
+        void StartItem(int, const QString&) override {}
+        void AddBytes(qint64) override {}
+        void AddFailure(const QString& text) override { log << text; }
+        bool CancelRequested() override { return false; }
+        bool End() override { return false; }
+        QStringList& log;
+    };
     void Log(const char* text) { events << QString::fromUtf8(text); }
 };

@@ -3,7 +3,9 @@
 #include "engine/JobEntries.h"
 #include "engine/ScanFolder.h"
 #include "engine/Transfer.h"
+#include "media/AudioInfo.h"
 #include "platform/FileSystem.h"
+#include "tests/common/MediaTestSupport.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/RecordingHost.h"
 
@@ -428,5 +430,58 @@ TEST(ShuffleRun, PreviewThenTheRunWithItsSeed)
         EXPECT_EQ(again.Go(job, true, preview.Seed()), ShuffleOutcome::Finished);
         EXPECT_EQ(TreeOf(lib.Dest(QString())), first);
         QDir(lib.Dest(u"new"_s)).removeRecursively();
+    }
+}
+
+// With a format to convert to, a file the player does not play arrives converted under the
+// format's extension, one it plays (whatever the case of its name) as it is; the budget holds
+// on the real sizes; a damaged file is reported and leaves nothing; the preview names what
+// each conversion may take; a second run converts nothing, the cache has it all.
+TEST(ShuffleRun, ConvertsWhatThePlayerDoesNotPlay)
+{
+    Library lib;
+    const TempFolder cache;
+    const ScopedEnv cacheHome("XDG_CACHE_HOME", cache.path());
+    lib.Add({u"SONG.MP3"_s}, 5000);
+    lib.Add({u"broken.flac"_s}, 3000);
+    for (const QString& name : {u"tone.flac"_s, u"quiet.wav"_s})
+        MakeAudio(lib.Folder() + u'/' + name,
+                  {u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=3"_s});
+    ShuffleJob job = lib.Job(u"*.flac,*.wav,*.MP3"_s, {lib.Made(u"A"_s) + u",1,0"_s});
+    job.player.convertTo = u"mp3"_s;
+    job.player.convertKbps = 128;
+
+    RecordingHost planner;
+    ShuffleRun preview(job, planner, true, {7, true});
+    ASSERT_EQ(preview.Run(), ShuffleOutcome::Finished);
+    qint64 planned = 0;
+    for (const PlannedFile& file : preview.Plan()->destinations[0].passes[1].files)
+        planned += file.convert ? file.size : 0;
+    EXPECT_GT(planned, 2 * 48000) << "3 s at 128 kbit/s, twice, and more";
+
+    for (int run = 0; run < 2; ++run) {
+        const auto cached = TreeOf(cache.path());
+        Shuffle go;
+        EXPECT_EQ(go.Go(job, true, 7), ShuffleOutcome::Finished);
+        const QString a = lib.Dest(u"A"_s);
+        EXPECT_EQ(FilesIn(a), (QStringList{u"SONG.MP3"_s, u"quiet.mp3"_s, u"tone.mp3"_s}));
+        EXPECT_EQ(ReadAll(a + u"/SONG.MP3"_s), lib.Source(u"SONG.MP3"_s));
+        qint64 bytes = 0;
+        for (const QString& name : FilesIn(a)) {
+            bytes += QFileInfo(a + u'/' + name).size();
+            if (name.endsWith(u".mp3"_s)) {
+                const AudioInfo info = ProbeAudio(a + u'/' + name);
+                EXPECT_EQ(info.codec, u"mp3"_s);
+                EXPECT_NEAR(static_cast<double>(info.durationMs), 3000.0, 50.0);
+            }
+        }
+        EXPECT_LE(bytes, 1048576);
+        ASSERT_EQ(go.host.failures.size(), 1);
+        EXPECT_TRUE(go.host.failures.at(0).startsWith(u"Cannot convert \""_s + lib.Folder() +
+                                                      u"/broken.flac\": "_s))
+            << go.host.failures.at(0).toStdString();
+        if (run == 1) {
+            EXPECT_EQ(TreeOf(cache.path()), cached) << "the second run took them from the cache";
+        }
     }
 }

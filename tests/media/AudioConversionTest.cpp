@@ -1,8 +1,8 @@
 #include "media/AudioConversion.h"
 #include "base/AppError.h"
 #include "media/AudioInfo.h"
+#include "tests/common/MediaTestSupport.h"
 #include "tests/common/TestSupport.h"
-#include "tests/media/MediaTestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>

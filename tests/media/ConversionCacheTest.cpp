@@ -1,7 +1,7 @@
 #include "media/ConversionCache.h"
 #include "media/ParallelConverter.h"
+#include "tests/common/MediaTestSupport.h"
 #include "tests/common/TestSupport.h"
-#include "tests/media/MediaTestSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>

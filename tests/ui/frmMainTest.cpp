@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -468,6 +469,10 @@ TEST_F(MainWindowTest, PlayerSettingsGoIntoTheDocument)
             EXPECT_EQ(dialog.txtFilesPerFolder()->text(), u"0"_s);
             dialog.chkDevicePlaylist()->setChecked(true);
             dialog.txtFilesPerFolder()->setText(u"255"_s);
+            dialog.cboConvertTo()->setCurrentIndex(3);
+            dialog.txtConvertKbps()->setText(u"96"_s);
+            dialog.txtPlayerPlays()->setText(u" *.mp3,*.ogg "_s);
+            dialog.chkLevelLoudness()->setChecked(true);
             Click(dialog, button);
         });
         Menu("mnuPlayerSettings")->trigger();
@@ -479,10 +484,14 @@ TEST_F(MainWindowTest, PlayerSettingsGoIntoTheDocument)
     EXPECT_EQ(ReadAll(target), DocumentBytes({{u"Filetypes"_s, u"*.mp3,*.wma,*.wav"_s},
                                               {u"RenameFiles"_s, u"0"_s},
                                               {u"DevicePlaylist"_s, u"1"_s},
-                                              {u"FilesPerFolder"_s, u"255"_s}}));
+                                              {u"FilesPerFolder"_s, u"255"_s},
+                                              {u"ConvertTo"_s, u"opus"_s},
+                                              {u"ConvertKbps"_s, u"96"_s},
+                                              {u"PlayerPlays"_s, u"*.mp3,*.ogg"_s},
+                                              {u"LevelLoudness"_s, u"1"_s}}));
     w.ResetSettings();
     EXPECT_EQ(w.CurrentJob().player, PlayerSettings());
     w.LoadSettings(target);
-    EXPECT_TRUE(w.CurrentJob().player.devicePlaylist);
-    EXPECT_EQ(w.CurrentJob().player.filesPerFolder, 255);
+    EXPECT_EQ(w.CurrentJob().player,
+              (PlayerSettings{true, 255, u"opus"_s, 96, u"*.mp3,*.ogg"_s, true}));
 }

@@ -1,4 +1,4 @@
-#include "tests/media/MediaTestSupport.h"
+#include "tests/common/MediaTestSupport.h"
 
 #include <QProcess>
 #include <QRegularExpression>
