@@ -55,6 +55,10 @@ protected:
 
 private:
     void BuildControls();
+    void BuildFolderRow();
+    void BuildOptionRow();
+    void BuildButtons();
+    void BuildSubfolderList();
     void LayOutOptionRow();
     void FitButtonColumn();
     void FillSubfolderList();
