@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "platform/Paths.h"
+#include "platform/Platform.h"
 
 #include <QFile>
 #include <QList>
@@ -170,7 +171,7 @@ void WritePreference(const QString& key, const QString& value, const QString& se
 
     QByteArray content;
     QFile existing(path);
-    if (existing.exists()) {
+    if (Platform::Exists(path)) {
         // Rewriting a file we cannot read would lose everything in it.
         if (!existing.open(QIODevice::ReadOnly))
             return;

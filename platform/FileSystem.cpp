@@ -264,7 +264,7 @@ FolderTotals CountFolderContents(const QString& folder)
 bool RefusesAwkwardNames(const QString& folder)
 {
     QString existing = Platform::CanonicalPath(AddTrailingSlash(folder));
-    while (!QFileInfo::exists(existing) && existing.size() > 1)
+    while (!Platform::Exists(existing) && existing.size() > 1)
         existing = QFileInfo(existing).absolutePath();
     QByteArray type = QStorageInfo(existing).fileSystemType().toLower();
     if (type.startsWith("fuse."))

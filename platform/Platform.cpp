@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,14 +26,22 @@ QByteArray Encode(const QString& path)
     return QFile::encodeName(path);
 }
 
+namespace {
+
+// Links followed; false for an empty path.
+bool StatOf(const QString& path, struct stat& st)
+{
+    return !path.isEmpty() && ::stat(Encode(path).constData(), &st) == 0;
+}
+
+} // namespace
+
 bool Exists(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
     struct stat st
     {
     };
-    return ::stat(Encode(path).constData(), &st) == 0;
+    return StatOf(path, st);
 }
 
 bool IsDirectory(const QString& path)
@@ -39,7 +49,15 @@ bool IsDirectory(const QString& path)
     struct stat st
     {
     };
-    return !path.isEmpty() && ::stat(Encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return StatOf(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool IsFile(const QString& path)
+{
+    struct stat st
+    {
+    };
+    return StatOf(path, st) && S_ISREG(st.st_mode);
 }
 
 QString TempFolder()
@@ -128,6 +146,22 @@ void RenameNoReplace(const QString& from, const QString& to)
     if (err == ENOENT)
         RaiseError(ErrorNumber::FileNotFound);
     throw AppError::FromErrno(err);
+}
+
+quint32 CurrentUmask()
+{
+    // Read, not set and restored: between umask(0) and putting the old mask back, a file
+    // made on another thread (the run's worker) would be open to everyone, and two threads
+    // doing so at once could leave the mask at 0 for good.
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<quint32>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 bool HasDisplay()

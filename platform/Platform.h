@@ -6,8 +6,11 @@
 // in QString paths in the native form.
 namespace Platform {
 
+// Whether anything, a folder or a regular file is at the path, links followed; false for an
+// empty path.
 bool Exists(const QString& path);
 bool IsDirectory(const QString& path);
+bool IsFile(const QString& path);
 // $TMPDIR, else /tmp, with links resolved; empty when $TMPDIR names no folder.
 QString TempFolder();
 // Creates an empty file named prefix + unique suffix in the folder; its full path or empty.
@@ -27,5 +30,8 @@ void RenameNoReplace(const QString& from, const QString& to);
 bool HasDisplay();
 
 QByteArray Encode(const QString& path);
+
+// The process's file-creation mask (mode bits a new file does not get).
+quint32 CurrentUmask();
 
 } // namespace Platform
