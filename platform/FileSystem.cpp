@@ -163,12 +163,6 @@ void SetAttr(const QString& path, int attributes)
     }
 }
 
-qint64 FileLen(const QString& path)
-{
-    const struct stat st = StatOrRaise(path, Platform::Encode(path));
-    return S_ISREG(st.st_mode) ? static_cast<qint64>(st.st_size) : 0;
-}
-
 FileFacts FileFactsReader::Read(const QString& path)
 {
     const QByteArray native = Platform::Encode(path);

@@ -1,7 +1,5 @@
 #include "platform/Platform.h"
 
-#include "base/AppError.h"
-
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -9,10 +7,8 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -121,31 +117,6 @@ bool IsMountPoint(const QString& canonicalPath)
 {
     const QStorageInfo storage(canonicalPath);
     return storage.isValid() && storage.rootPath() == canonicalPath;
-}
-
-void RenameNoReplace(const QString& from, const QString& to)
-{
-    if (::renameat2(AT_FDCWD, Encode(from).constData(), AT_FDCWD, Encode(to).constData(),
-                    RENAME_NOREPLACE) == 0)
-        return;
-    int err = errno;
-    if (err == EINVAL || err == ENOSYS) {
-        // A file system without the no-replace flag: test, then rename.
-        struct stat st
-        {
-        };
-        if (::lstat(Encode(to).constData(), &st) == 0)
-            err = EEXIST;
-        else if (::rename(Encode(from).constData(), Encode(to).constData()) == 0)
-            return;
-        else
-            err = errno;
-    }
-    if (err == EEXIST)
-        RaiseError(ErrorNumber::FileAlreadyExists);
-    if (err == ENOENT)
-        RaiseError(ErrorNumber::FileNotFound);
-    throw AppError::FromErrno(err);
 }
 
 quint32 CurrentUmask()

@@ -22,9 +22,6 @@ QString ExecutableFolder();
 // rest cleaned as text), without a trailing separator; the current folder for an empty path.
 QString CanonicalPath(const QString& path);
 bool IsMountPoint(const QString& canonicalPath);
-// Renames a file within its folder, failing when the new name is taken: error 58 when it
-// exists, 53 when the old name is gone, the system's reason otherwise.
-void RenameNoReplace(const QString& from, const QString& to);
 // Whether the environment offers a display: DISPLAY or WAYLAND_DISPLAY is set. Read once at
 // start-up; everything else asks ConsoleMode().
 bool HasDisplay();
