@@ -19,7 +19,6 @@ class WildcardPattern
 public:
     explicit WildcardPattern(const QString& pattern);
 
-    bool isValid() const { return m_valid; }
     bool Matches(QStringView name) const;
 
 private:
