@@ -233,9 +233,7 @@ void frmPickFolder::FillSubfolderList()
     qint32 count = 0;
     ScanFolder(paths, count, m_txtFolder->text(), false, true, QString(), QString());
     // The directory lists its entries in no particular order; people look for a name.
-    std::sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
+    std::sort(paths.begin(), paths.end(), LessNoCase);
     for (const QString& path : paths) {
         auto* item = new QListWidgetItem(ParsePath(path, PathPart::FileName), m_lstSubfolders);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
