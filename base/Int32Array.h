@@ -25,5 +25,4 @@ struct Int32Array
     {
         return values[static_cast<std::size_t>(index - lower)];
     }
-    void clear() { values.clear(); }
 };

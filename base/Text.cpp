@@ -51,6 +51,11 @@ bool EqualNoCase(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+bool LessNoCase(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+
 bool SameText(const QString& a, const QString& b)
 {
     return EqualNoCase(TrimSpaces(a), TrimSpaces(b));

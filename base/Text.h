@@ -20,7 +20,8 @@ qint16 SplitString(QStringList& pieces, const QString& text, const QString& deli
 // Field `index` (from 1) of the text cut at the delimiter; empty when there is no such field.
 QString GetField(const QString& text, qint16 index, const QString& delimiter);
 
-// Letters compared without regard to case.
+// Letters compared without regard to case; LessNoCase is the order lists are sorted in.
 bool EqualNoCase(QStringView a, QStringView b);
+bool LessNoCase(QStringView a, QStringView b);
 // The same, with both sides trimmed of spaces.
 bool SameText(const QString& a, const QString& b);

@@ -4,9 +4,9 @@
 #include "base/Text.h"
 #include "documents/Windows1252.h"
 #include "platform/Paths.h"
+#include "platform/Platform.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -233,9 +233,5 @@ void CBinaryINI::WriteString(QByteArray& out, const QByteArray& text)
 
 bool CBinaryINI::FileExists(const QString& path)
 {
-    const QString trimmed = TrimSpaces(path);
-    if (trimmed.isEmpty())
-        return false;
-    const QFileInfo info(trimmed);
-    return info.exists() && info.isFile();
+    return Platform::IsFile(TrimSpaces(path));
 }

@@ -2,11 +2,9 @@
 
 #include "base/AppError.h"
 #include "base/Dialogs.h"
-#include "base/ProductInfo.h"
 #include "base/Text.h"
 #include "platform/Paths.h"
 
-#include <QFile>
 #include <QStringList>
 
 bool ShowFileDialog(QString& path, FileDialogMode mode, const QString& title,
@@ -37,27 +35,5 @@ bool ShowFileDialog(QString& path, FileDialogMode mode, const QString& title,
 
 bool FolderIsAvailable(const QString& folder)
 {
-    const QString probe = AddTrailingSlash(folder) + QStringLiteral("foo.$$$");
-    if (ParsePath(probe, PathPart::Folder)
-            .compare(ParsePath(probe, PathPart::Root), Qt::CaseInsensitive) == 0)
-        return TestFolderWrite(folder);
     return PathExists(folder, true);
-}
-
-bool TestFolderWrite(const QString& folder)
-{
-    try {
-        const QString name = CreateTempFile(QStringLiteral("tst"), folder);
-        if (name.isEmpty())
-            return false;
-        QFile file(name);
-        bool ok = file.open(QIODevice::WriteOnly);
-        if (ok)
-            ok = file.write(
-                     (kApplicationTitle + QStringLiteral(" dir open successful\r\n")).toUtf8()) > 0;
-        file.close();
-        return QFile::remove(name) && ok;
-    } catch (const AppError&) {
-        return false;
-    }
 }

@@ -16,9 +16,6 @@ bool ShowFileDialog(QString& path, FileDialogMode mode, const QString& title,
                     const QString& initialFolder, const QString& filterList,
                     const QString& defaultExtension = {});
 
-// A root folder is available when a file can be written there; any other folder when it
-// exists.
+// Whether a file dialog can start in the folder: it exists. The dialog only lists it, so not
+// even a root folder is tried for writing.
 bool FolderIsAvailable(const QString& folder);
-
-// Writes, closes and removes a small file in the folder.
-bool TestFolderWrite(const QString& folder);

@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "platform/Paths.h"
+#include "platform/Platform.h"
 
 #include <QFile>
 #include <QList>
@@ -73,6 +74,59 @@ bool EntryOf(const QByteArray& line, QString& key, QString& value)
     return true;
 }
 
+// Where a key stands, or would be added, in the lines; -1 for what is not there.
+struct EntryPlace
+{
+    qsizetype sectionLine = -1;
+    qsizetype lastContent = -1; // last non-blank line of the section
+    qsizetype keyLine = -1;
+    QString keyAsWritten;
+};
+
+EntryPlace FindEntry(const QList<Line>& lines, const QString& section, const QString& key)
+{
+    EntryPlace place;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString name;
+        QString current;
+        if (SectionOf(lines.at(i).text, name)) {
+            if (place.sectionLine >= 0)
+                break;
+            if (EqualNoCase(name, section))
+                place.sectionLine = place.lastContent = i;
+        } else if (place.sectionLine >= 0) {
+            if (!TrimSpaces(QString::fromUtf8(lines.at(i).text), true).isEmpty())
+                place.lastContent = i;
+            if (EntryOf(lines.at(i).text, name, current) && EqualNoCase(name, key)) {
+                place.keyLine = i;
+                place.keyAsWritten = name;
+                break;
+            }
+        }
+    }
+    return place;
+}
+
+// Replaces the key's line, or adds the key after the section's last line, or adds the section.
+void PutEntry(QList<Line>& lines, const EntryPlace& place, const QString& section,
+              const QString& key, const QString& value, const QByteArray& newline)
+{
+    auto endLine = [&](qsizetype i) {
+        if (i >= 0 && lines[i].ending.isEmpty())
+            lines[i].ending = newline;
+    };
+    if (place.keyLine >= 0) {
+        lines[place.keyLine].text = (place.keyAsWritten + u'=' + value).toUtf8();
+    } else if (place.sectionLine >= 0) {
+        endLine(place.lastContent);
+        lines.insert(place.lastContent + 1, Line{(key + u'=' + value).toUtf8(), newline});
+    } else {
+        endLine(lines.size() - 1);
+        lines.append(Line{(u'[' + section + u']').toUtf8(), newline});
+        lines.append(Line{(key + u'=' + value).toUtf8(), newline});
+    }
+}
+
 } // namespace
 
 QString ReadPreference(const QString& key, const QString& defaultValue, const QString& section,
@@ -117,7 +171,7 @@ void WritePreference(const QString& key, const QString& value, const QString& se
 
     QByteArray content;
     QFile existing(path);
-    if (existing.exists()) {
+    if (Platform::Exists(path)) {
         // Rewriting a file we cannot read would lose everything in it.
         if (!existing.open(QIODevice::ReadOnly))
             return;
@@ -131,44 +185,7 @@ void WritePreference(const QString& key, const QString& value, const QString& se
     // A value is one line; a line break in it would split the entry.
     QString flat = value;
     flat.replace(u'\r', u' ').replace(u'\n', u' ');
-
-    qsizetype sectionLine = -1;
-    qsizetype lastContent = -1; // last non-blank line of the section
-    qsizetype keyLine = -1;
-    QString keyAsWritten;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString name;
-        QString current;
-        if (SectionOf(lines.at(i).text, name)) {
-            if (sectionLine >= 0)
-                break;
-            if (EqualNoCase(name, section))
-                sectionLine = lastContent = i;
-        } else if (sectionLine >= 0) {
-            if (!TrimSpaces(QString::fromUtf8(lines.at(i).text), true).isEmpty())
-                lastContent = i;
-            if (EntryOf(lines.at(i).text, name, current) && EqualNoCase(name, key)) {
-                keyLine = i;
-                keyAsWritten = name;
-                break;
-            }
-        }
-    }
-
-    auto endLine = [&](qsizetype i) {
-        if (i >= 0 && lines[i].ending.isEmpty())
-            lines[i].ending = newline;
-    };
-    if (keyLine >= 0) {
-        lines[keyLine].text = (keyAsWritten + u'=' + flat).toUtf8();
-    } else if (sectionLine >= 0) {
-        endLine(lastContent);
-        lines.insert(lastContent + 1, Line{(key + u'=' + flat).toUtf8(), newline});
-    } else {
-        endLine(lines.size() - 1);
-        lines.append(Line{(u'[' + section + u']').toUtf8(), newline});
-        lines.append(Line{(key + u'=' + flat).toUtf8(), newline});
-    }
+    PutEntry(lines, FindEntry(lines, section, key), section, key, flat, newline);
 
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))

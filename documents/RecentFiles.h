@@ -9,8 +9,6 @@
 // by the position (1 is the most recent); an empty value ends the list.
 
 inline const QString kRecentFilesKey = QStringLiteral("RecentCfgs");
-// File menu indices of the four recent items, for the positions 1 to 4.
-inline constexpr int kFirstRecentMenuIndex = 21;
 inline constexpr int kRecentMenuItems = 4;
 
 // Puts the path at position 1 and moves the other entries down, without a duplicate (paths

@@ -1,17 +1,5 @@
 #include "engine/DestinationNames.h"
 
-#include "platform/DirectoryReader.h"
-#include "platform/Paths.h"
-
-DestinationNames DestinationNames::Read(const QString& folder, bool safeNames)
-{
-    DestinationNames names(safeNames);
-    DirectoryReader reader(AddTrailingSlash(folder));
-    while (reader.Next())
-        names.m_folded.insert(reader.name().toCaseFolded());
-    return names;
-}
-
 QString SafeFileName(const QString& fileName)
 {
     QString safe = fileName;

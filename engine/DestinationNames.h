@@ -11,10 +11,6 @@ class DestinationNames
 public:
     explicit DestinationNames(bool safeNames = false) : m_safeNames(safeNames) {}
 
-    // Everything in the folder now, files and folders alike; a folder that cannot be read
-    // holds nothing.
-    static DestinationNames Read(const QString& folder, bool safeNames);
-
     // The name a file of this name gets in this destination.
     QString NameFor(const QString& fileName) const;
     bool Contains(const QString& nameHere) const;

@@ -2,8 +2,6 @@
 
 #include "base/AppError.h"
 
-#include <string>
-
 namespace {
 
 // The code point at `i` and the number of UTF-16 units it takes.
@@ -40,42 +38,11 @@ void WildcardPattern::Compile(const QString& pattern)
             break;
         case U'?': m_tokens.push_back({Token::AnyChar}); break;
         case U'#': m_tokens.push_back({Token::Digit}); break;
-        case U'[': {
-            qsizetype j = i + 1;
-            const bool negate = j < n && p[j] == U'!';
-            if (negate)
-                ++j;
-            qsizetype close = j;
-            while (close < n && p[close] != U']')
-                ++close;
-            if (close == n) {
-                m_valid = false;
+        case U'[':
+            i = CompileSet(p, i);
+            if (!m_valid)
                 return;
-            }
-            Token token{Token::Set};
-            token.negate = negate;
-            token.first = static_cast<quint32>(m_ranges.size());
-            for (qsizetype k = j; k < close;) {
-                // A hyphen between two characters makes a range; at either end it is itself.
-                if (k + 2 < close && p[k + 1] == U'-') {
-                    if (p[k] > p[k + 2]) {
-                        m_valid = false;
-                        return;
-                    }
-                    m_ranges.push_back({p[k], p[k + 2]});
-                    k += 3;
-                } else {
-                    m_ranges.push_back({p[k], p[k]});
-                    ++k;
-                }
-            }
-            token.size = static_cast<quint32>(m_ranges.size()) - token.first;
-            // "[]" lists nothing and so stands for no character at all.
-            if (token.size > 0 || negate)
-                m_tokens.push_back(token);
-            i = close;
             break;
-        }
         default: {
             Token token{Token::Literal};
             token.ch = c;
@@ -84,7 +51,49 @@ void WildcardPattern::Compile(const QString& pattern)
         }
         }
     }
+    ChooseShape();
+}
 
+qsizetype WildcardPattern::CompileSet(const std::u32string& p, qsizetype open)
+{
+    const qsizetype n = static_cast<qsizetype>(p.size());
+    qsizetype j = open + 1;
+    const bool negate = j < n && p[j] == U'!';
+    if (negate)
+        ++j;
+    qsizetype close = j;
+    while (close < n && p[close] != U']')
+        ++close;
+    if (close == n) {
+        m_valid = false;
+        return close;
+    }
+    Token token{Token::Set};
+    token.negate = negate;
+    token.first = static_cast<quint32>(m_ranges.size());
+    for (qsizetype k = j; k < close;) {
+        // A hyphen between two characters makes a range; at either end it is itself.
+        if (k + 2 < close && p[k + 1] == U'-') {
+            if (p[k] > p[k + 2]) {
+                m_valid = false;
+                return close;
+            }
+            m_ranges.push_back({p[k], p[k + 2]});
+            k += 3;
+        } else {
+            m_ranges.push_back({p[k], p[k]});
+            ++k;
+        }
+    }
+    token.size = static_cast<quint32>(m_ranges.size()) - token.first;
+    // "[]" lists nothing and so stands for no character at all.
+    if (token.size > 0 || negate)
+        m_tokens.push_back(token);
+    return close;
+}
+
+void WildcardPattern::ChooseShape()
+{
     qsizetype literalsFrom = 0;
     if (!m_tokens.empty() && m_tokens.front().kind == Token::Star)
         literalsFrom = 1;

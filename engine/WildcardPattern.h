@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <string>
 #include <vector>
 
 // One wildcard pattern, compiled once and matched against many names. "*" matches any run of
@@ -18,7 +19,6 @@ class WildcardPattern
 public:
     explicit WildcardPattern(const QString& pattern);
 
-    bool isValid() const { return m_valid; }
     bool Matches(QStringView name) const;
 
 private:
@@ -56,6 +56,9 @@ private:
     };
 
     void Compile(const QString& pattern);
+    // Compiles the "[...]" list opening at `open`; returns the index of its "]".
+    qsizetype CompileSet(const std::u32string& p, qsizetype open);
+    void ChooseShape();
     bool TokenMatches(const Token& token, char32_t c) const;
     bool MatchGeneral(QStringView name) const;
 

@@ -164,12 +164,6 @@ void SetAttr(const QString& path, int attributes)
     }
 }
 
-qint64 FileLen(const QString& path)
-{
-    const struct stat st = StatOrRaise(path, Platform::Encode(path));
-    return S_ISREG(st.st_mode) ? static_cast<qint64>(st.st_size) : 0;
-}
-
 FileFacts FileFactsReader::Read(const QString& path)
 {
     const QByteArray native = Platform::Encode(path);
@@ -294,7 +288,7 @@ FileSystemSpace SpaceOf(const QString& folder)
 bool RefusesAwkwardNames(const QString& folder)
 {
     QString existing = Platform::CanonicalPath(AddTrailingSlash(folder));
-    while (!QFileInfo::exists(existing) && existing.size() > 1)
+    while (!Platform::Exists(existing) && existing.size() > 1)
         existing = QFileInfo(existing).absolutePath();
     QByteArray type = QStorageInfo(existing).fileSystemType().toLower();
     if (type.startsWith("fuse."))

@@ -36,9 +36,6 @@ int GetAttr(const QString& path);
 // system has no user extended attributes.
 void SetAttr(const QString& path, int attributes);
 
-// The size in bytes; error 53 when missing. Folders have length 0.
-qint64 FileLen(const QString& path);
-
 // Last modification, in local time.
 QDateTime FileDateTime(const QString& path);
 

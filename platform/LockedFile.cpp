@@ -28,12 +28,10 @@ bool WriteAll(int fd, const char* data, qsizetype size)
     return true;
 }
 
-// The mode a new file gets from open(..., 0666): umask can only be read by setting it.
+// The mode a new file gets from open(..., 0666).
 mode_t DefaultFileMode()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~Platform::CurrentUmask();
 }
 
 // Best effort: makes the rename itself durable. Failing here loses nothing already written.

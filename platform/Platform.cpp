@@ -1,7 +1,5 @@
 #include "platform/Platform.h"
 
-#include "base/AppError.h"
-
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -10,11 +8,11 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,14 +23,22 @@ QByteArray Encode(const QString& path)
     return QFile::encodeName(path);
 }
 
+namespace {
+
+// Links followed; false for an empty path.
+bool StatOf(const QString& path, struct stat& st)
+{
+    return !path.isEmpty() && ::stat(Encode(path).constData(), &st) == 0;
+}
+
+} // namespace
+
 bool Exists(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
     struct stat st
     {
     };
-    return ::stat(Encode(path).constData(), &st) == 0;
+    return StatOf(path, st);
 }
 
 bool IsDirectory(const QString& path)
@@ -40,7 +46,15 @@ bool IsDirectory(const QString& path)
     struct stat st
     {
     };
-    return !path.isEmpty() && ::stat(Encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return StatOf(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool IsFile(const QString& path)
+{
+    struct stat st
+    {
+    };
+    return StatOf(path, st) && S_ISREG(st.st_mode);
 }
 
 QString TempFolder()
@@ -123,29 +137,20 @@ bool IsMountPoint(const QString& canonicalPath)
     return storage.isValid() && storage.rootPath() == canonicalPath;
 }
 
-void RenameNoReplace(const QString& from, const QString& to)
+quint32 CurrentUmask()
 {
-    if (::renameat2(AT_FDCWD, Encode(from).constData(), AT_FDCWD, Encode(to).constData(),
-                    RENAME_NOREPLACE) == 0)
-        return;
-    int err = errno;
-    if (err == EINVAL || err == ENOSYS) {
-        // A file system without the no-replace flag: test, then rename.
-        struct stat st
-        {
-        };
-        if (::lstat(Encode(to).constData(), &st) == 0)
-            err = EEXIST;
-        else if (::rename(Encode(from).constData(), Encode(to).constData()) == 0)
-            return;
-        else
-            err = errno;
+    // Read, not set and restored: between umask(0) and putting the old mask back, a file
+    // made on another thread (the run's worker) would be open to everyone, and two threads
+    // doing so at once could leave the mask at 0 for good.
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<quint32>(std::strtoul(line.c_str() + 6, nullptr, 8));
     }
-    if (err == EEXIST)
-        RaiseError(ErrorNumber::FileAlreadyExists);
-    if (err == ENOENT)
-        RaiseError(ErrorNumber::FileNotFound);
-    throw AppError::FromErrno(err);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 bool HasDisplay()

@@ -7,8 +7,11 @@
 // in QString paths in the native form.
 namespace Platform {
 
+// Whether anything, a folder or a regular file is at the path, links followed; false for an
+// empty path.
 bool Exists(const QString& path);
 bool IsDirectory(const QString& path);
+bool IsFile(const QString& path);
 // $TMPDIR, else /tmp, with links resolved; empty when $TMPDIR names no folder.
 QString TempFolder();
 // The device of the user's trash folder, or of its nearest existing parent; none when the
@@ -23,13 +26,13 @@ QString ExecutableFolder();
 // rest cleaned as text), without a trailing separator; the current folder for an empty path.
 QString CanonicalPath(const QString& path);
 bool IsMountPoint(const QString& canonicalPath);
-// Renames a file within its folder, failing when the new name is taken: error 58 when it
-// exists, 53 when the old name is gone, the system's reason otherwise.
-void RenameNoReplace(const QString& from, const QString& to);
 // Whether the environment offers a display: DISPLAY or WAYLAND_DISPLAY is set. Read once at
 // start-up; everything else asks ConsoleMode().
 bool HasDisplay();
 
 QByteArray Encode(const QString& path);
+
+// The process's file-creation mask (mode bits a new file does not get).
+quint32 CurrentUmask();
 
 } // namespace Platform

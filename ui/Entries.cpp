@@ -48,6 +48,70 @@ struct Unloader
     }
 };
 
+void SetUpDialog(frmPickFolder& dialog, SortedList* list, EntryKind kind, bool isNew)
+{
+    const bool library = kind == EntryKind::Library;
+    const QString title = library ? QStringLiteral("Library Entry") : QStringLiteral("Dest Entry");
+    dialog.setOptionMaxSize(!library);
+    dialog.setOptionIncludeSubfolders(library);
+    if (isNew) {
+        dialog.setWindowTitle(QStringLiteral("New ") + title);
+        dialog.cmdAdvanced()->show();
+    } else {
+        dialog.setWindowTitle(QStringLiteral("Edit ") + title);
+        dialog.cmdAdvanced()->hide();
+        FillFromEntry(dialog, kind, list->ItemText(list->SelectedIndex()));
+    }
+}
+
+void ShowDialog(frmPickFolder& dialog, QWidget* owner, bool isNew)
+{
+    if (!isNew) {
+        dialog.exec();
+        return;
+    }
+    // The browser opens over the dialog at once; the dialog then takes over, modally.
+    dialog.setModal(false);
+    dialog.show();
+    dialog.ShowFolderBrowser();
+    dialog.hide();
+    dialog.exec();
+    if (owner) {
+        owner->raise();
+        owner->activateWindow();
+    }
+}
+
+// Puts the accepted dialog's entry, or one per ticked subfolder, into the list.
+bool StoreEntry(const frmPickFolder& dialog, SortedList* list, EntryKind kind, bool isNew)
+{
+    const QString folder = TrimSpaces(dialog.txtFolder()->text());
+    if (!dialog.Accepted() || folder.isEmpty())
+        return false;
+    // "|" separates the entries where a document stores them.
+    const QStringList ticked =
+        isNew && dialog.AdvancedMode() ? dialog.TickedSubfolders() : QStringList();
+    if (folder.contains(u'|') || ticked.join(QString()).contains(u'|')) {
+        Dialogs::MsgBox(QStringLiteral("A folder name cannot contain |."), MsgButtons::OK,
+                        MsgIcon::Exclamation);
+        return false;
+    }
+
+    if (isNew && dialog.AdvancedMode()) {
+        // One entry per ticked subfolder; the selection stays where it was.
+        const QString parent = AddTrailingSlash(folder);
+        for (const QString& subfolder : ticked)
+            list->AddItem(EntryText(dialog, kind, parent + subfolder));
+        return true;
+    }
+    const QString entry = EntryText(dialog, kind, folder);
+    if (isNew)
+        list->SelectIndex(list->AddItem(entry));
+    else
+        list->SetItemText(list->SelectedIndex(), entry);
+    return true;
+}
+
 } // namespace
 
 bool EditEntry(QWidget* owner, SortedList* list, EntryKind kind, bool isNew)
@@ -55,60 +119,9 @@ bool EditEntry(QWidget* owner, SortedList* list, EntryKind kind, bool isNew)
     std::unique_ptr<frmPickFolder, Unloader> dialog;
     try {
         dialog.reset(new frmPickFolder(owner));
-        const bool library = kind == EntryKind::Library;
-        const QString title =
-            library ? QStringLiteral("Library Entry") : QStringLiteral("Dest Entry");
-        dialog->setOptionMaxSize(!library);
-        dialog->setOptionIncludeSubfolders(library);
-        if (isNew) {
-            dialog->setWindowTitle(QStringLiteral("New ") + title);
-            dialog->cmdAdvanced()->show();
-        } else {
-            dialog->setWindowTitle(QStringLiteral("Edit ") + title);
-            dialog->cmdAdvanced()->hide();
-            FillFromEntry(*dialog, kind, list->ItemText(list->SelectedIndex()));
-        }
-
-        if (isNew) {
-            // The browser opens over the dialog at once; the dialog then takes over, modally.
-            dialog->setModal(false);
-            dialog->show();
-            dialog->ShowFolderBrowser();
-            dialog->hide();
-            dialog->exec();
-            if (owner) {
-                owner->raise();
-                owner->activateWindow();
-            }
-        } else {
-            dialog->exec();
-        }
-
-        const QString folder = TrimSpaces(dialog->txtFolder()->text());
-        if (!dialog->Accepted() || folder.isEmpty())
-            return false;
-        // "|" separates the entries where a document stores them.
-        const QStringList ticked =
-            isNew && dialog->AdvancedMode() ? dialog->TickedSubfolders() : QStringList();
-        if (folder.contains(u'|') || ticked.join(QString()).contains(u'|')) {
-            Dialogs::MsgBox(QStringLiteral("A folder name cannot contain |."), MsgButtons::OK,
-                            MsgIcon::Exclamation);
-            return false;
-        }
-
-        if (isNew && dialog->AdvancedMode()) {
-            // One entry per ticked subfolder; the selection stays where it was.
-            const QString parent = AddTrailingSlash(folder);
-            for (const QString& subfolder : ticked)
-                list->AddItem(EntryText(*dialog, kind, parent + subfolder));
-            return true;
-        }
-        const QString entry = EntryText(*dialog, kind, folder);
-        if (isNew)
-            list->SelectIndex(list->AddItem(entry));
-        else
-            list->SetItemText(list->SelectedIndex(), entry);
-        return true;
+        SetUpDialog(*dialog, list, kind, isNew);
+        ShowDialog(*dialog, owner, isNew);
+        return StoreEntry(*dialog, list, kind, isNew);
     } catch (...) {
         ReportCurrentError(QString());
         return false;

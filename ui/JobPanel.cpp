@@ -44,6 +44,22 @@ QPixmap Decoration(const char* themeName, int fallback, const QWidget* w)
                : pixmap.scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
+// Etched separators: a shadow line with a light line below it.
+void AddSeparators(QWidget* parent)
+{
+    const int lineTops[6] = {495, 510, 0, 15, 2835, 2850};
+    for (int i = 0; i < 6; ++i) {
+        auto* line = new QFrame(parent);
+        line->setObjectName(QStringLiteral("lineDiv_%1").arg(i));
+        line->setGeometry(0, Twips(lineTops[i]), Twips(6000), 1);
+        line->setAutoFillBackground(true);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::Window,
+                         palette.color(i % 2 == 0 ? QPalette::Dark : QPalette::Light));
+        line->setPalette(palette);
+    }
+}
+
 EntryKind KindOf(const SortedList* list, const SortedList* libraries)
 {
     return list == libraries ? EntryKind::Library : EntryKind::Destination;
@@ -55,18 +71,7 @@ JobPanel::JobPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("picMain"));
 
-    // Etched separators: a shadow line with a light line below it.
-    const int lineTops[6] = {495, 510, 0, 15, 2835, 2850};
-    for (int i = 0; i < 6; ++i) {
-        auto* line = new QFrame(this);
-        line->setObjectName(QStringLiteral("lineDiv_%1").arg(i));
-        line->setGeometry(0, Twips(lineTops[i]), Twips(6000), 1);
-        line->setAutoFillBackground(true);
-        QPalette palette = line->palette();
-        palette.setColor(QPalette::Window,
-                         palette.color(i % 2 == 0 ? QPalette::Dark : QPalette::Light));
-        line->setPalette(palette);
-    }
+    AddSeparators(this);
 
     m_cmdOK = new QPushButton(QStringLiteral("&Start"), this);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));

@@ -1,10 +1,10 @@
 #include "ui/QtDialogAnswerer.h"
 
 #include "base/Text.h"
+#include "platform/Platform.h"
 #include "ui/InputBox.h"
 #include "ui/MessageBox.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QPointer>
 #include <QStringList>
@@ -72,9 +72,7 @@ QString QtDialogAnswerer::Text(const DialogRequest& request)
     }
     case DialogRequest::Kind::Folder: {
         const QString start =
-            QDir(request.initialFolder).exists() && !request.initialFolder.isEmpty()
-                ? request.initialFolder
-                : QString();
+            Platform::IsDirectory(request.initialFolder) ? request.initialFolder : QString();
         return QFileDialog::getExistingDirectory(owner, request.text, start,
                                                  QFileDialog::ShowDirsOnly);
     }

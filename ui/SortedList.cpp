@@ -1,5 +1,7 @@
 #include "ui/SortedList.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
 
 SortedList::SortedList(QWidget* parent) : QListWidget(parent)
@@ -13,10 +15,7 @@ int SortedList::AddItem(const QString& text)
 {
     // After the items that compare equal, as the rows are searched in order.
     const QStringList texts = Items();
-    const auto place =
-        std::upper_bound(texts.begin(), texts.end(), text, [](const QString& a, const QString& b) {
-            return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-        });
+    const auto place = std::upper_bound(texts.begin(), texts.end(), text, LessNoCase);
     const int row = static_cast<int>(place - texts.begin());
     insertItem(row, text);
     return row;

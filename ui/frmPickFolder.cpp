@@ -31,6 +31,12 @@ void ChainFocus(std::initializer_list<QWidget*> order)
     }
 }
 
+QWidget* Named(QWidget* w, const QString& name)
+{
+    w->setObjectName(name);
+    return w;
+}
+
 } // namespace
 
 frmPickFolder::frmPickFolder(QWidget* owner)
@@ -45,63 +51,10 @@ frmPickFolder::frmPickFolder(QWidget* owner)
 
 void frmPickFolder::BuildControls()
 {
-    auto name = [](QWidget* w, const QString& n) {
-        w->setObjectName(n);
-        return w;
-    };
-
-    m_lblFolder = new QLabel(QStringLiteral("Folder:"), this);
-    name(m_lblFolder, QStringLiteral("lblFolder"))->setGeometry(TwipsRect(45, 45, 2310, 240));
-
-    m_txtFolder = new QLineEdit(this);
-    name(m_txtFolder, QStringLiteral("txtFolder"))->setGeometry(TwipsRect(45, 270, 3795, 330));
-
-    m_cmdFolder = new QPushButton(QStringLiteral("..."), this);
-    name(m_cmdFolder, QStringLiteral("cmdFolder"))->setGeometry(TwipsRect(3870, 270, 420, 330));
-    m_cmdFolder->setToolTip(QStringLiteral("Browse"));
-
-    m_chkIncludeSubfolders = new QCheckBox(QStringLiteral("Include subfolders"), this);
-    name(m_chkIncludeSubfolders, QStringLiteral("chkIncludeSubfolders"))
-        ->setGeometry(TwipsRect(90, 765, 3390, 240));
-    m_chkIncludeSubfolders->hide();
-
-    m_lblDestinationSize = new QLabel(QStringLiteral("Max size (MB):"), this);
-    name(m_lblDestinationSize, QStringLiteral("lblDestinationSize"));
-    m_txtDestinationSize = new QLineEdit(this);
-    name(m_txtDestinationSize, QStringLiteral("txtDestinationSize"));
-    m_lblPercNewFiles = new QLabel(QStringLiteral("% New files:"), this);
-    name(m_lblPercNewFiles, QStringLiteral("lblPercNewFiles"));
-    m_txtPercNewFiles = new QLineEdit(this);
-    name(m_txtPercNewFiles, QStringLiteral("txtPercNewFiles"));
-    LayOutOptionRow();
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_lblDestinationSize), static_cast<QWidget*>(m_txtDestinationSize),
-          static_cast<QWidget*>(m_lblPercNewFiles), static_cast<QWidget*>(m_txtPercNewFiles)})
-        w->hide();
-
-    m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    name(m_cmdOK, QStringLiteral("cmdOK"))->setGeometry(TwipsRect(4455, 90, 1185, 330));
-    m_cmdOK->setDefault(true);
-
-    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    name(m_cmdCancel, QStringLiteral("cmdCancel"))->setGeometry(TwipsRect(4455, 450, 1185, 330));
-
-    m_cmdAdvanced = new QPushButton(QStringLiteral("Advanced >>"), this);
-    name(m_cmdAdvanced, QStringLiteral("cmdAdvanced"))
-        ->setGeometry(TwipsRect(4455, 810, 1185, 330));
-
-    m_grpSubfolders = new QWidget(this);
-    name(m_grpSubfolders, QStringLiteral("grpSubfolders"))
-        ->setGeometry(TwipsRect(45, 1305, 5595, 2445));
-
-    m_lblSubfolders = new QLabel(QStringLiteral("Select multiple folders:"), m_grpSubfolders);
-    name(m_lblSubfolders, QStringLiteral("lblSubfolders"))
-        ->setGeometry(TwipsRect(45, 0, 2310, 240));
-
-    m_lstSubfolders = new QListWidget(m_grpSubfolders);
-    name(m_lstSubfolders, QStringLiteral("lstSubfolders"))
-        ->setGeometry(TwipsRect(0, 225, 5550, 2205));
-    m_lstSubfolders->setSelectionMode(QAbstractItemView::SingleSelection);
+    BuildFolderRow();
+    BuildOptionRow();
+    BuildButtons();
+    BuildSubfolderList();
 
     ChainFocus({m_txtFolder, m_cmdFolder, m_chkIncludeSubfolders, m_txtDestinationSize, m_cmdOK,
                 m_cmdCancel, m_txtPercNewFiles, m_cmdAdvanced, m_lstSubfolders});
@@ -112,6 +65,71 @@ void frmPickFolder::BuildControls()
     connect(m_cmdAdvanced, &QPushButton::clicked, this, &frmPickFolder::OnAdvancedClicked);
 
     FitButtonColumn();
+}
+
+void frmPickFolder::BuildFolderRow()
+{
+    m_lblFolder = new QLabel(QStringLiteral("Folder:"), this);
+    Named(m_lblFolder, QStringLiteral("lblFolder"))->setGeometry(TwipsRect(45, 45, 2310, 240));
+
+    m_txtFolder = new QLineEdit(this);
+    Named(m_txtFolder, QStringLiteral("txtFolder"))->setGeometry(TwipsRect(45, 270, 3795, 330));
+
+    m_cmdFolder = new QPushButton(QStringLiteral("..."), this);
+    Named(m_cmdFolder, QStringLiteral("cmdFolder"))->setGeometry(TwipsRect(3870, 270, 420, 330));
+    m_cmdFolder->setToolTip(QStringLiteral("Browse"));
+
+    m_chkIncludeSubfolders = new QCheckBox(QStringLiteral("Include subfolders"), this);
+    Named(m_chkIncludeSubfolders, QStringLiteral("chkIncludeSubfolders"))
+        ->setGeometry(TwipsRect(90, 765, 3390, 240));
+    m_chkIncludeSubfolders->hide();
+}
+
+void frmPickFolder::BuildOptionRow()
+{
+    m_lblDestinationSize = new QLabel(QStringLiteral("Max size (MB):"), this);
+    Named(m_lblDestinationSize, QStringLiteral("lblDestinationSize"));
+    m_txtDestinationSize = new QLineEdit(this);
+    Named(m_txtDestinationSize, QStringLiteral("txtDestinationSize"));
+    m_lblPercNewFiles = new QLabel(QStringLiteral("% New files:"), this);
+    Named(m_lblPercNewFiles, QStringLiteral("lblPercNewFiles"));
+    m_txtPercNewFiles = new QLineEdit(this);
+    Named(m_txtPercNewFiles, QStringLiteral("txtPercNewFiles"));
+    LayOutOptionRow();
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_lblDestinationSize), static_cast<QWidget*>(m_txtDestinationSize),
+          static_cast<QWidget*>(m_lblPercNewFiles), static_cast<QWidget*>(m_txtPercNewFiles)})
+        w->hide();
+}
+
+void frmPickFolder::BuildButtons()
+{
+    m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    Named(m_cmdOK, QStringLiteral("cmdOK"))->setGeometry(TwipsRect(4455, 90, 1185, 330));
+    m_cmdOK->setDefault(true);
+
+    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    Named(m_cmdCancel, QStringLiteral("cmdCancel"))->setGeometry(TwipsRect(4455, 450, 1185, 330));
+
+    m_cmdAdvanced = new QPushButton(QStringLiteral("Advanced >>"), this);
+    Named(m_cmdAdvanced, QStringLiteral("cmdAdvanced"))
+        ->setGeometry(TwipsRect(4455, 810, 1185, 330));
+}
+
+void frmPickFolder::BuildSubfolderList()
+{
+    m_grpSubfolders = new QWidget(this);
+    Named(m_grpSubfolders, QStringLiteral("grpSubfolders"))
+        ->setGeometry(TwipsRect(45, 1305, 5595, 2445));
+
+    m_lblSubfolders = new QLabel(QStringLiteral("Select multiple folders:"), m_grpSubfolders);
+    Named(m_lblSubfolders, QStringLiteral("lblSubfolders"))
+        ->setGeometry(TwipsRect(45, 0, 2310, 240));
+
+    m_lstSubfolders = new QListWidget(m_grpSubfolders);
+    Named(m_lstSubfolders, QStringLiteral("lstSubfolders"))
+        ->setGeometry(TwipsRect(0, 225, 5550, 2205));
+    m_lstSubfolders->setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
 // The buttons on the right are laid out for a narrow dialog font; with a wider one the column
@@ -215,9 +233,7 @@ void frmPickFolder::FillSubfolderList()
     qint32 count = 0;
     ScanFolder(paths, count, m_txtFolder->text(), false, true, QString(), QString());
     // The directory lists its entries in no particular order; people look for a name.
-    std::sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
+    std::sort(paths.begin(), paths.end(), LessNoCase);
     for (const QString& path : paths) {
         auto* item = new QListWidgetItem(ParsePath(path, PathPart::FileName), m_lstSubfolders);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

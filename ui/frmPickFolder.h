@@ -46,7 +46,6 @@ public:
     QLineEdit* txtDestinationSize() const { return m_txtDestinationSize; }
     QLineEdit* txtPercNewFiles() const { return m_txtPercNewFiles; }
     QPushButton* cmdAdvanced() const { return m_cmdAdvanced; }
-    QListWidget* lstSubfolders() const { return m_lstSubfolders; }
     // The texts of the ticked subfolders, in list order.
     QStringList TickedSubfolders() const;
 
@@ -55,6 +54,10 @@ protected:
 
 private:
     void BuildControls();
+    void BuildFolderRow();
+    void BuildOptionRow();
+    void BuildButtons();
+    void BuildSubfolderList();
     void LayOutOptionRow();
     void FitButtonColumn();
     void FillSubfolderList();

@@ -52,7 +52,12 @@ TEST(CBinaryINI, WritesTheReferenceFileAndTextInTheCodePageOrAsUtf8)
     CBinaryINI ini;
     ini.SetFile(path);
     EXPECT_FALSE(QFile::exists(path) || ini.IsHeld()) << "binding to a new path creates nothing";
+    const mode_t savedMask = ::umask(027);
     ini.Commit();
+    EXPECT_EQ(::umask(savedMask), 027u) << "the mask is read, not changed";
+    struct stat st = {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "a new document gets what the mask allows";
     EXPECT_EQ(ReadAll(path), QByteArray("KOVIRBININI_100\0\0", 17));
     EXPECT_TRUE(ini.IsHeld());
     ini.WriteValue(u"RenameFiles"_s, u"0"_s, u"settings"_s);

@@ -64,7 +64,7 @@ TEST_F(Preferences, EveryOtherLineStaysAsItWas)
 TEST_F(Preferences, ValuesAreTrimmedAndCut)
 {
     const QString long600(600, u'v');
-    Put("\n[settings]\ntitle=\t  spaced out \t\nlong=" + long600.toUtf8() +
+    Put("\n[ settings\ntitle=\t  spaced out \t\nlong=" + long600.toUtf8() +
         "\nempty=\n[settings]\nsecond=only in the second section\n");
     EXPECT_EQ(ReadPreference(u"title"_s), u"spaced out");
     EXPECT_EQ(ReadPreference(u"long"_s), long600.left(511));

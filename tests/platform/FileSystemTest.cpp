@@ -101,7 +101,6 @@ TEST(FileSystem, MissingFilesAndBadArguments)
     for (const auto& [action, error] : std::initializer_list<std::pair<std::function<void()>, int>>{
              {[&] { GetAttr(missing); }, ErrorNumber::FileNotFound},
              {[&] { SetAttr(missing, FileAttribute::Normal); }, ErrorNumber::FileNotFound},
-             {[&] { FileLen(missing); }, ErrorNumber::FileNotFound},
              {[&] { GetAttr(QString()); }, ErrorNumber::FileNotFound},
              {[&] { SetAttr(song, FileAttribute::Directory); }, ErrorNumber::InvalidCall},
              {[&] { SetAttr(song, -1); }, ErrorNumber::InvalidCall}})
@@ -134,8 +133,6 @@ TEST(FileSystem, SizesAre64BitAndFileDateTimeIsLocal)
     dir.Write(u"lib/sub/deep.mp3"_s, QByteArray(5000, 'd'));
     ASSERT_TRUE(QFile::link(dir / u"lib/a.mp3"_s, dir / u"lib/link"_s));
     ASSERT_TRUE(QFile::link(dir / u"lib/sub"_s, dir / u"lib/sublink"_s));
-    EXPECT_EQ(FileLen(dir / u"lib/a.mp3"_s), 100);
-    EXPECT_EQ(FileLen(dir.path()), 0);
     // Only files directly inside; a link to a file counts with its target's size, a link to a
     // folder is a folder.
     EXPECT_EQ(FolderSize(dir / u"lib"_s), 100 + 20 + 100);
@@ -146,7 +143,6 @@ TEST(FileSystem, SizesAre64BitAndFileDateTimeIsLocal)
     QFile a(dir.Write(u"full/a"_s, {}));
     dir.Write(u"full/b"_s, "x");
     ASSERT_TRUE(a.resize(Q_INT64_C(5) << 30));
-    EXPECT_EQ(FileLen(a.fileName()), Q_INT64_C(5) << 30);
     EXPECT_EQ(FolderSize(dir / u"full"_s), (Q_INT64_C(5) << 30) + 1);
     FileFactsReader reader;
     const FileFacts facts = reader.Read(a.fileName());
@@ -158,7 +154,7 @@ TEST(FileSystem, SizesAre64BitAndFileDateTimeIsLocal)
     EXPECT_EQ(WriteProblem(a.fileName()), QString());
     EXPECT_EQ(WriteProblem(dir / u"full/new.m3u"_s), QString());
     EXPECT_TRUE(WriteProblem(dir / u"lib/sub"_s).endsWith(u"Is a directory"_s));
-    EXPECT_TRUE(WriteProblem(dir / u"nowhere/x.m3u"_s).endsWith(u"No such file or directory"_s));
+    EXPECT_TRUE(WriteProblem(a.fileName() + u"/x.m3u"_s).endsWith(u"No such file or directory"_s));
 
     const QDateTime when(QDate(2023, 12, 31), QTime(23, 59, 30, 250));
     ASSERT_TRUE(a.open(QIODevice::ReadWrite) &&

@@ -36,7 +36,7 @@ protected:
 void Tick(frmPickFolder& dialog, const QList<int>& rows)
 {
     for (const int row : rows)
-        dialog.lstSubfolders()->item(row)->setCheckState(Qt::Checked);
+        dialog.findChild<QListWidget*>(u"lstSubfolders"_s)->item(row)->setCheckState(Qt::Checked);
 }
 
 } // namespace

@@ -52,7 +52,7 @@ TEST(frmPickFolder, AdvancedModeListsSubfoldersAndLocksTheFolder)
 
     frmPickFolder dialog;
     QLineEdit* folder = dialog.txtFolder();
-    QListWidget* list = dialog.lstSubfolders();
+    auto* list = dialog.findChild<QListWidget*>(u"lstSubfolders"_s);
     folder->setText(root.path());
     // Into advanced mode and back: the dialog grows by the subfolder list.
     for (const bool advanced : {true, false}) {
