@@ -6,7 +6,7 @@
 #include "base/ErrorReport.h"
 #include "platform/ConsoleMode.h"
 #include "platform/Paths.h"
-#include "ui/CommandLineHelp.h"
+#include "ui/HelpMenu.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>

@@ -24,11 +24,7 @@ void PrintLine(const QString& text)
 class UnattendedHost : public ShuffleHost
 {
 public:
-    void SetStatus(const QString& text) override
-    {
-        if (!text.isEmpty() && ConsoleMode())
-            PrintLine(text);
-    }
+    void SetStatus(const QString& text) override { ConsoleLine(text); }
     void ShowProgress(bool) override {}
     void SetProgress(qint32, qint32) override {}
     void SetWaitCursor(bool) override {}
@@ -40,11 +36,7 @@ public:
         DoEventsThrottled();
         return false;
     }
-    void ShowSeed(quint32 seed) override
-    {
-        if (ConsoleMode())
-            PrintLine(QStringLiteral("seed: %1").arg(seed));
-    }
+    void ShowSeed(quint32 seed) override { ConsoleLine(QStringLiteral("seed: %1").arg(seed)); }
 };
 
 QString Report(const RunPlan& plan, quint32 seed)

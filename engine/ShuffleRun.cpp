@@ -101,15 +101,7 @@ ShuffleOutcome ShuffleRun::Run()
         if (!CreateMissingFolders())
             return Stop(QString());
         CheckForCancel();
-        RunFacts facts;
-        facts.emptying = AskToEmpty();
-        facts.rename = m_job.renameFiles == 1;
-        if (const std::optional<TargetFormat> format = ParseTargetFormat(m_job.player.convertTo))
-            m_conversion =
-                Conversion{{*format, m_job.player.convertKbps, m_job.player.levelLoudness},
-                           m_job.player.playerPlays};
-        facts.filesPerFolder = std::max(0, m_job.player.filesPerFolder);
-        facts.devicePlaylist = m_job.player.devicePlaylist;
+        RunFacts facts = JobFacts();
         CheckForCancel();
 
         m_host.ShowProgress(true);
@@ -137,6 +129,19 @@ ShuffleOutcome ShuffleRun::Run()
     }
     Finish();
     return failed ? ShuffleOutcome::Failed : ShuffleOutcome::Finished;
+}
+
+RunFacts ShuffleRun::JobFacts()
+{
+    RunFacts facts;
+    facts.emptying = AskToEmpty();
+    facts.rename = m_job.renameFiles == 1;
+    if (const std::optional<TargetFormat> format = ParseTargetFormat(m_job.player.convertTo))
+        m_conversion = Conversion{{*format, m_job.player.convertKbps, m_job.player.levelLoudness},
+                                  m_job.player.playerPlays};
+    facts.filesPerFolder = std::max(0, m_job.player.filesPerFolder);
+    facts.devicePlaylist = m_job.player.devicePlaylist;
+    return facts;
 }
 
 QString ShuffleRun::DestinationProblem() const

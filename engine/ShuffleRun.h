@@ -72,6 +72,8 @@ private:
     QString DestinationProblem() const;
     bool CreateMissingFolders(); // false: the user said no
     bool AskToEmpty();
+    // What the job and the answer to the emptying question give the plan.
+    RunFacts JobFacts();
     // Reads the libraries and the destinations; false when the libraries hold no file.
     bool GatherFacts(RunFacts& facts);
     void DrawOrders(RunFacts& facts);

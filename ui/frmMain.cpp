@@ -10,12 +10,13 @@
 #include "platform/ConsoleFileOperationObserver.h"
 #include "platform/ConsoleMode.h"
 #include "ui/AppInfo.h"
-#include "ui/CommandLineHelp.h"
+#include "ui/HelpMenu.h"
 #include "ui/InputBlocker.h"
 #include "ui/JobPanel.h"
 #include "ui/ProgressBox.h"
 #include "ui/ProgressWindowObserver.h"
 #include "ui/QtDialogAnswerer.h"
+#include "ui/RunOffThread.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
 #include "ui/frmPlayerSettings.h"
@@ -24,20 +25,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QEventLoop>
-#include <QFrame>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QStyle>
-#include <QUrl>
-#include <cstdio>
-#include <exception>
-#include <thread>
+#include <QScopeGuard>
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -109,10 +101,10 @@ void frmMain::ConnectMenus()
         on(m_menu.recent[static_cast<std::size_t>(i)],
            [this, i] { ShowDocument(m_session.OpenRecent(i + 1, CurrentJob())); });
     on(m_menu.exit, [this] { close(); });
-    on(m_menu.homePage, [this] { OpenHomePage(); });
+    on(m_menu.homePage, [] { OpenHomePage(); });
     on(m_menu.commandLineOptions, [] { ShowCommandLineHelp(); });
     on(m_menu.archiveBitHelper, [this] { RunArchiveBitHelper(); });
-    on(m_menu.about, [this] { ShowAbout(); });
+    on(m_menu.about, [] { ShowAbout(); });
 }
 
 QAction* frmMain::MenuItem(const QString& name) const
@@ -221,11 +213,7 @@ void frmMain::SetStatus(const QString& text)
         m_lblStatus->setText(text);
         m_lblStatus->repaint();
     });
-    // Without a display the console is where the status line is read.
-    if (!text.isEmpty() && ConsoleMode()) {
-        std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
-        std::fflush(stdout);
-    }
+    ConsoleLine(text);
 }
 
 void frmMain::ShowProgress(bool visible)
@@ -272,10 +260,7 @@ std::unique_ptr<FileOperationObserver> frmMain::NewFileObserver()
 
 void frmMain::ShowSeed(quint32 seed)
 {
-    if (ConsoleMode()) {
-        std::fprintf(stdout, "seed: %u\n", seed);
-        std::fflush(stdout);
-    }
+    ConsoleLine(QStringLiteral("seed: %1").arg(seed));
 }
 
 QString frmMain::GetWindowTitle() const
@@ -295,22 +280,11 @@ void frmMain::RunAside(const std::function<void()>& work)
 {
     // Busy from here, so that nothing starts a second run before the run says so itself.
     ShowBusy(true);
-    QEventLoop loop;
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    const auto notBusy = qScopeGuard([this] {
+        if (m_busy) // the work ended before it could say so
+            ShowBusy(false);
     });
-    loop.exec();
-    worker.join();
-    if (m_busy) // the work ended before it could say so
-        ShowBusy(false);
-    if (failure)
-        std::rethrow_exception(failure);
+    RunOffThread(work);
 }
 
 ShuffleOutcome frmMain::StartShuffle(bool bAutoMode, std::optional<quint32> seed)
@@ -417,20 +391,6 @@ void frmMain::EditPlayerSettings()
 }
 
 // Help menu ----------------------------------------------------------------------------------
-
-void frmMain::ShowAbout()
-{
-    Dialogs::MsgBox(kApplicationTitle + QStringLiteral("\r\nVersion: ") + VersionText() +
-                        QStringLiteral("\r\n") + kAuthorLine,
-                    MsgButtons::OK, MsgIcon::None, QStringLiteral("About ") + kApplicationTitle);
-}
-
-void frmMain::OpenHomePage()
-{
-    if (!QDesktopServices::openUrl(QUrl(kHomePageUrl)))
-        Dialogs::MsgBox(QStringLiteral("No web browser could be started for ") + kHomePageUrl,
-                        MsgButtons::OK, MsgIcon::Exclamation);
-}
 
 void frmMain::RunArchiveBitHelper()
 {

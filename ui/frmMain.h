@@ -88,8 +88,6 @@ private:
     void RequestCancel(bool thenClose);
 
     void EditPlayerSettings();
-    void ShowAbout();
-    void OpenHomePage();
     void RunArchiveBitHelper();
 
     JobPanel* m_picMain = nullptr;

@@ -8,3 +8,9 @@ QString CommandLineHelpText();
 
 // The help text in a message box with an OK button and no icon.
 void ShowCommandLineHelp();
+
+// The About box: the title, the version and the author line.
+void ShowAbout();
+
+// The home page in the desktop's browser; an exclamation box when none can be started.
+void OpenHomePage();

@@ -1,7 +1,11 @@
-#include "ui/CommandLineHelp.h"
+#include "ui/HelpMenu.h"
 
 #include "base/Dialogs.h"
 #include "platform/Paths.h"
+#include "ui/AppInfo.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <QStringList>
 
@@ -25,4 +29,18 @@ QString CommandLineHelpText()
 void ShowCommandLineHelp()
 {
     Dialogs::MsgBox(CommandLineHelpText(), MsgButtons::OK, MsgIcon::None, kProductTitle);
+}
+
+void ShowAbout()
+{
+    Dialogs::MsgBox(kApplicationTitle + QStringLiteral("\r\nVersion: ") + VersionText() +
+                        QStringLiteral("\r\n") + kAuthorLine,
+                    MsgButtons::OK, MsgIcon::None, QStringLiteral("About ") + kApplicationTitle);
+}
+
+void OpenHomePage()
+{
+    if (!QDesktopServices::openUrl(QUrl(kHomePageUrl)))
+        Dialogs::MsgBox(QStringLiteral("No web browser could be started for ") + kHomePageUrl,
+                        MsgButtons::OK, MsgIcon::Exclamation);
 }
