@@ -5,9 +5,6 @@
 #include "support/Platform.h"
 #include "support/ShellFileOperation.h"
 
-#include <QDir>
-#include <QList>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -19,76 +16,44 @@
 
 namespace {
 
-constexpr int kTokenLength = 6;
+// mkdtemp's six characters.
+constexpr qsizetype kTokenLength = 6;
 
-QByteArray Latin1(const QString& text)
+bool IsStagingName(const QByteArray& name)
 {
-    return text.toLatin1();
+    const QByteArray prefix = kCopyTempPrefix.toLatin1();
+    return name.size() == prefix.size() + kTokenLength && name.startsWith(prefix) &&
+           std::all_of(name.begin() + prefix.size(), name.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+           });
 }
 
-QByteArray LockName(const QByteArray& token)
+// Removes the staging folder `name`, whose open descriptor is `staging`, with everything in it.
+void RemoveStaging(int dirFd, int staging, const QByteArray& name)
 {
-    return Latin1(kCopyTempPrefix) + token + Latin1(kCopyLockSuffix);
-}
-
-// The token of a lock or temporary name of ours; empty for any other name.
-QByteArray TokenOf(const QByteArray& name)
-{
-    const QByteArray prefix = Latin1(kCopyTempPrefix);
-    if (!name.startsWith(prefix) || name.size() <= prefix.size() + kTokenLength)
-        return {};
-    const QByteArray token = name.mid(prefix.size(), kTokenLength);
-    const QByteArray rest = name.mid(prefix.size() + kTokenLength);
-    if (rest == Latin1(kCopyLockSuffix))
-        return token;
-    const QByteArray suffix = Latin1(kCopyTempSuffix);
-    if (rest.size() > 1 + suffix.size() && rest.startsWith('-') && rest.endsWith(suffix)) {
-        const QByteArray number = rest.mid(1, rest.size() - 1 - suffix.size());
-        if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return token;
-    }
-    return {};
-}
-
-bool CopyStillRunning(int dirFd, const QByteArray& token)
-{
-    const UniqueFd fd(::openat(dirFd, LockName(token).constData(),
-                               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    // Where the file system has no locks at all, nobody can hold one either.
-    return fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-}
-
-void RemoveLeftovers(int dirFd)
-{
-    std::vector<std::pair<QByteArray, QByteArray>> ours; // token, name
-    DirectoryReader reader(dirFd, ".", DirectoryReader::Links::NotFollowed);
+    std::vector<QByteArray> entries;
+    DirectoryReader reader(staging, ".", DirectoryReader::Links::NotFollowed);
     try {
-        while (reader.Next()) {
-            const QByteArray token = TokenOf(reader.rawName());
-            if (!token.isEmpty())
-                ours.emplace_back(token, reader.rawName());
-        }
+        while (reader.Next())
+            entries.push_back(reader.rawName());
     } catch (const AppError&) {
-        // A listing cut short: what was seen is cleared, the rest waits for the next copy.
+        // A listing cut short: what was seen goes, the rest waits for the next copy.
     }
-    // Temporaries before their lock, so that a copy is never seen without its lock.
-    std::stable_partition(ours.begin(), ours.end(), [](const auto& entry) {
-        return !entry.second.endsWith(Latin1(kCopyLockSuffix));
-    });
-    QList<QByteArray> running;
-    QList<QByteArray> over;
-    for (const auto& [token, name] : ours) {
-        if (running.contains(token))
-            continue;
-        if (!over.contains(token)) {
-            if (CopyStillRunning(dirFd, token)) {
-                running << token;
-                continue;
-            }
-            over << token;
-        }
-        ::unlinkat(dirFd, name.constData(), 0);
-    }
+    reader.Close();
+    for (const QByteArray& entry : entries)
+        ::unlinkat(staging, entry.constData(), 0);
+    ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
+}
+
+// Removes the staging folder `name` unless a copy still holds its lock. The lock is held
+// meanwhile, so a copy that has just made the folder sees it go and makes another.
+void RemoveIfDead(int dirFd, const QByteArray& name)
+{
+    const UniqueFd staging(
+        ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    // Where the file system has no locks at all, nobody can hold one either.
+    if (staging.valid() && (::flock(staging.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK))
+        RemoveStaging(dirFd, staging.get(), name);
 }
 
 } // namespace
@@ -100,57 +65,110 @@ CopyTemporaries::CopyTemporaries(const QString& folder)
         m_error = ENOENT;
         return;
     }
-    // mkpath says only whether it worked; opening the folder tells why it did not.
-    QDir().mkpath(m_folder);
     m_dirFd.reset(
         ::open(Platform::Encode(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!m_dirFd.valid()) {
+    struct stat st = {};
+    if (!m_dirFd.valid() || ::fstat(m_dirFd.get(), &st) != 0) {
         m_error = errno;
         return;
     }
-    RemoveLeftovers(m_dirFd.get());
-    m_error = Lock();
+    m_device = st.st_dev;
+    std::vector<QByteArray> dead;
+    DirectoryReader reader(m_dirFd.get(), ".", DirectoryReader::Links::NotFollowed);
+    try {
+        while (reader.Next()) {
+            if (reader.isDirectory() && IsStagingName(reader.rawName()))
+                dead.push_back(reader.rawName());
+            else if (reader.isDirectory())
+                m_subfolders << reader.rawName();
+            else
+                m_others << reader.rawName();
+        }
+    } catch (const AppError&) {
+        // A listing cut short: the leftovers not seen wait for the next copy.
+    }
+    reader.Close();
+    for (const QByteArray& name : dead)
+        RemoveIfDead(m_dirFd.get(), name);
 }
 
 CopyTemporaries::~CopyTemporaries()
 {
-    if (m_lockFd.valid())
-        ::unlinkat(m_dirFd.get(), LockName(m_token).constData(), 0);
+    if (m_stagingFd.valid())
+        RemoveStaging(m_dirFd.get(), m_stagingFd.get(), m_stagingName);
 }
 
-int CopyTemporaries::Lock()
+bool CopyTemporaries::IsSubfolder(const QByteArray& name) const
 {
-    for (int attempt = 1;; ++attempt) {
-        QByteArray path = Platform::Encode(m_folder + u'/' + kCopyTempPrefix) +
-                          QByteArray(kTokenLength, 'X') + Latin1(kCopyLockSuffix);
-        m_lockFd.reset(
-            ::mkostemps(path.data(), static_cast<int>(kCopyLockSuffix.size()), O_CLOEXEC));
-        if (!m_lockFd.valid())
+    if (m_subfolders.contains(name))
+        return true;
+    struct stat st = {};
+    return m_others.contains(name) && ::fstatat(m_dirFd.get(), name.constData(), &st, 0) == 0 &&
+           S_ISDIR(st.st_mode);
+}
+
+int CopyTemporaries::OpenStaging()
+{
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        QByteArray path =
+            Platform::Encode(m_folder + u'/' + kCopyTempPrefix) + QByteArray(kTokenLength, 'X');
+        if (!::mkdtemp(path.data()))
             return errno;
-        ::flock(m_lockFd.get(), LOCK_EX | LOCK_NB);
-        m_token = path.mid(path.size() - kCopyLockSuffix.size() - kTokenLength, kTokenLength);
-        // Another copy clearing leftovers may have taken the file for a dead one between its
-        // creation and the lock; then it is gone from the folder and a new one is needed.
+        m_stagingName = path.mid(path.lastIndexOf('/') + 1);
+        m_stagingFd.reset(::openat(m_dirFd.get(), m_stagingName.constData(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!m_stagingFd.valid())
+            return errno;
+        ::flock(m_stagingFd.get(), LOCK_EX | LOCK_NB);
+        // Another copy clearing leftovers may have taken the folder for a dead one between its
+        // creation and the lock; then it is gone and a new one is needed.
         struct stat held = {};
         struct stat named = {};
-        if (::fstat(m_lockFd.get(), &held) == 0 &&
-            ::fstatat(m_dirFd.get(), LockName(m_token).constData(), &named, AT_SYMLINK_NOFOLLOW) ==
-                0 &&
+        if (::fstat(m_stagingFd.get(), &held) == 0 &&
+            ::fstatat(m_dirFd.get(), m_stagingName.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             held.st_ino == named.st_ino)
             return 0;
-        if (attempt == 3)
-            return 0; // whatever happens here, real names stay whole
+        m_stagingFd.reset();
     }
+    return EAGAIN;
 }
 
-UniqueFd CopyTemporaries::Create(QByteArray& name)
+int CopyTemporaries::MakeSubfolder(const QByteArray& name)
 {
-    for (;;) {
-        name = Latin1(kCopyTempPrefix) + m_token + '-' + QByteArray::number(++m_count) +
-               Latin1(kCopyTempSuffix);
-        UniqueFd fd(::openat(m_dirFd.get(), name.constData(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (fd.valid() || errno != EEXIST)
-            return fd;
+    if (!m_stagingFd.valid())
+        OpenStaging(); // where it cannot be made, the folder may still be
+    return ::mkdirat(m_dirFd.get(), name.constData(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+UniqueFd CopyTemporaries::Create(QByteArray& name, mode_t mode)
+{
+    if (!m_stagingFd.valid()) {
+        if (const int err = OpenStaging()) {
+            errno = err;
+            return UniqueFd();
+        }
     }
+    // Short names: a FAT folder is searched from its start for every name.
+    name = QByteArray::number(++m_count);
+    return UniqueFd(::openat(m_stagingFd.get(), name.constData(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+}
+
+int CopyTemporaries::Flush(const QByteArray& name) const
+{
+    const UniqueFd fd(::openat(m_stagingFd.get(), name.constData(), O_RDONLY | O_CLOEXEC));
+    const int err = !fd.valid() || ::fdatasync(fd.get()) != 0 ? errno : 0;
+    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP ? 0 : err;
+}
+
+int CopyTemporaries::Publish(const QByteArray& name, const QByteArray& realName) const
+{
+    return ::renameat(m_stagingFd.get(), name.constData(), m_dirFd.get(), realName.constData()) == 0
+               ? 0
+               : errno;
+}
+
+void CopyTemporaries::Discard(const QByteArray& name) const
+{
+    ::unlinkat(m_stagingFd.get(), name.constData(), 0);
 }

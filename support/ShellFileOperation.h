@@ -24,16 +24,25 @@ struct FileOperationResult
     bool cancelled = false;
 };
 
+struct CopyOptions
+{
+    // The sources' bytes together, for the progress, when the caller knows them already;
+    // negative: the copy reads every size first.
+    qint64 totalBytes = -1;
+};
+
 // Copies each source file to its target. `targetPaths` holds one folder, into which every
 // source goes under its own name, or exactly one target per source: that source's full target
 // path, or a folder when it ends with "/" or names an existing folder. Folders are created when
-// missing. Each file is written under a hidden temporary name in its target folder, flushed to
-// disk and only then renamed over whatever had its name, so a real name never shows a partial
-// file, whatever happens to the process. Temporaries left by an interrupted copy are removed
-// by the next copy into that folder. The modification time is kept. A failed file is listed
-// and the copy goes on with the next one.
+// missing. Each file is written into a hidden staging folder inside its target folder, flushed
+// to disk and only then moved over whatever had its name, so a real name never shows a partial
+// file, whatever happens to the process. What an interrupted copy left is removed by the next
+// copy into that folder. The files and the new subfolders of a folder get their names in the
+// order of the sources, so that FAT, where that is the directory order players play in, lists
+// them so (see CopyTemporaries.h). The modification time is kept. A failed file is listed and
+// the copy goes on with the next one.
 FileOperationResult CopyFiles(const QStringList& sources, const QStringList& targetPaths,
-                              FileOperationObserver* observer);
+                              FileOperationObserver* observer, const CopyOptions& options = {});
 
 // A path whose last component is "*.*" or "*" stands for every entry of its folder, files and
 // folders alike; any other path is the item itself. An item on the file system of the user's
@@ -49,8 +58,6 @@ int ShellFileOperation(int operation, const QString& sourceList, const QString& 
 // Empties or removes the given items through ShellFileOperation(Delete).
 int DeleteFilesToRecycle(const QStringList& paths);
 
-// A copy into a folder writes ".pendrift-<token>-<n>.part" files there and holds
-// ".pendrift-<token>.lock" while it works; <token> is six characters.
+// A copy into a folder stages its files in a folder ".pendrift-<token>" there, which it holds
+// locked while it works; <token> is six letters or digits.
 inline const QString kCopyTempPrefix = QStringLiteral(".pendrift-");
-inline const QString kCopyTempSuffix = QStringLiteral(".part");
-inline const QString kCopyLockSuffix = QStringLiteral(".lock");

@@ -87,11 +87,18 @@ class FatStick
 {
 public:
     explicit FatStick(int megabytes);
-    ~FatStick();
+    ~FatStick() { Unmount(); }
     Q_DISABLE_COPY(FatStick)
 
     QString unavailable() const { return m_unavailable; }
     QString path() const { return m_dir / QStringLiteral("stick"); }
+    QString image() const { return m_dir / QStringLiteral("stick.img"); }
+    void Unmount();
+    // Once unmounted: the names in a folder ("/Music") in directory order, as mdir reads them
+    // (mtools takes an image of fewer than 65,525 clusters, 40 MB here, for FAT16), or what
+    // went wrong; and what fsck.vfat finds wrong, empty when the image is clean.
+    QStringList Listing(const QString& folder) const;
+    QString Check() const;
 
 private:
     TempFolder m_dir;

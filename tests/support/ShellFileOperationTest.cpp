@@ -140,27 +140,79 @@ TEST(ShellFileOperation, CopyFailuresAreListedAndTheOthersStillCopied)
     EXPECT_NE(ShellFileOperation(7, a, target), 0);
 }
 
-TEST(ShellFileOperation, CopyRemovesLeftoverTemporariesButNotOnesStillInUse)
+TEST(ShellFileOperation, CopyRemovesLeftoverStagingButNotOneStillInUseNorLookAlikes)
 {
     TempFolder temp;
     const QString a = temp.Write(u"lib/a.mp3"_s, "a");
     const QString target = temp.MakeFolder(u"dest"_s);
-    auto write = [&](const char* name) {
-        return temp.Write(u"dest/.pendrift-"_s + QLatin1StringView(name), "x");
-    };
-    // A killed copy's lock and temporaries; a temporary whose lock is already gone.
-    const QStringList dead = {write("Ab12Cd.lock"), write("Ab12Cd-1.part"), write("Ab12Cd-17.part"),
-                              write("Zz99Yy-3.part")};
-    // A copy still at work holds its lock; then names that only look like ours.
-    const QStringList kept = {write("Ef34Gh.lock"), write("Ef34Gh-2.part"), write("notes.txt"),
-                              write("Ab12Cd-x.part"), write("Ab12Cd.part")};
-    UniqueFd lock(::open(QFile::encodeName(kept[0]).constData(), O_RDONLY | O_CLOEXEC));
+    // A killed copy's staging folder, with a finished and a partial file, and an empty one.
+    const QStringList dead = {temp.Write(u"dest/.pendrift-Ab12Cd/1"_s, "x"),
+                              temp.Write(u"dest/.pendrift-Ab12Cd/2"_s, "x"),
+                              temp.MakeFolder(u"dest/.pendrift-zZ9900"_s)};
+    // A copy still at work holds its folder locked; then names that only look like ours, and
+    // a link to a folder elsewhere, which is never followed.
+    const QStringList kept = {temp.Write(u"dest/.pendrift-Ef34Gh/1"_s, "x"),
+                              temp.Write(u"dest/.pendrift-Ab12C/1"_s, "x"),
+                              temp.Write(u"dest/.pendrift-Ab12Cde/1"_s, "x"),
+                              temp.Write(u"dest/.pendrift-Ab-2Cd/1"_s, "x"),
+                              temp.Write(u"dest/.pendrift-Yy77Xx"_s, "x"),
+                              temp.Write(u"elsewhere/1"_s, "x"),
+                              target + u"/.pendrift-Qq11Ww"_s};
+    ASSERT_TRUE(QFile::link(temp / u"elsewhere"_s, kept.last()));
+    UniqueFd lock(::open(QFile::encodeName(target + u"/.pendrift-Ef34Gh"_s).constData(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     ASSERT_EQ(::flock(lock.get(), LOCK_EX | LOCK_NB), 0);
 
     EXPECT_EQ(Copy({a}, target), 0);
     for (const QString& path : dead + kept)
         EXPECT_EQ(QFileInfo::exists(path), kept.contains(path)) << path.toStdString();
-    EXPECT_EQ(Entries(target).size(), kept.size() + 1); // and a.mp3
+    EXPECT_FALSE(QFileInfo::exists(target + u"/.pendrift-Ab12Cd"_s));
+    EXPECT_EQ(Entries(target).size(), 7); // the six kept names and a.mp3
+}
+
+// FAT gives a new name the first free slots of its folder, and a long name takes several; car
+// stereos play in that order. A folder that held long names and was emptied, then filled in two
+// copies, and two subfolders made on the way list their files in the order of the targets.
+TEST(ShellFileOperation, OnFatFoldersListTheirFilesInTheOrderOfTheTargets)
+{
+    FatStick stick(40);
+    if (!stick.unavailable().isEmpty())
+        GTEST_SKIP() << stick.unavailable().toStdString();
+    TempFolder temp;
+    const QString music = stick.path() + u"/Music"_s;
+    ASSERT_TRUE(QDir().mkpath(music));
+    for (int i = 0; i < 15; ++i) {
+        QFile old(music + u"/An old track with a rather long name %1.mp3"_s.arg(i));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    }
+    ASSERT_EQ(DeleteFilesToRecycle({music + u"/*.*"_s}), 0);
+
+    // Names from one to four slots, in an order that is neither alphabetical nor by length.
+    QStringList sources, names;
+    for (int i = 0; i < 40; ++i) {
+        names << u"%1%2.mp3"_s.arg(QChar(u'a' + (i * 7) % 26)).arg(QString((i * 11) % 37, u'x'));
+        sources << temp.Write(u"lib/%1/"_s.arg(i) + names.last(), QByteArray::number(i));
+    }
+    auto targets = [&](const QString& folder, qsizetype from, qsizetype count) {
+        QStringList list;
+        for (qsizetype i = from; i < from + count; ++i)
+            list << folder + u'/' + names[i];
+        return list;
+    };
+    EXPECT_EQ(CopyFiles(sources.mid(0, 25), targets(music, 0, 25), nullptr).notDone, 0);
+    EXPECT_EQ(CopyFiles(sources.mid(25), targets(music, 25, 15), nullptr).notDone, 0);
+    EXPECT_EQ(CopyFiles(sources,
+                        targets(music + u"/01"_s, 0, 20) + targets(music + u"/02"_s, 20, 20),
+                        nullptr)
+                  .notDone,
+              0);
+    EXPECT_EQ(ReadAll(music + u"/02/"_s + names[39]), "39");
+
+    stick.Unmount();
+    EXPECT_EQ(stick.Listing(u"/Music"_s), (names + QStringList{u"01"_s, u"02"_s}));
+    EXPECT_EQ(stick.Listing(u"/Music/01"_s), names.mid(0, 20));
+    EXPECT_EQ(stick.Listing(u"/Music/02"_s), names.mid(20));
+    EXPECT_EQ(stick.Check(), QString());
 }
 
 // Copies a large set in a child process and kills it at random moments: a real name must
