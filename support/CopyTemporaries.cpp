@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -73,6 +75,8 @@ CopyTemporaries::CopyTemporaries(const QString& folder)
         return;
     }
     m_device = st.st_dev;
+    struct statfs fs = {};
+    m_throughFuse = ::fstatfs(m_dirFd.get(), &fs) == 0 && fs.f_type == FUSE_SUPER_MAGIC;
     std::vector<QByteArray> dead;
     DirectoryReader reader(m_dirFd.get(), ".", DirectoryReader::Links::NotFollowed);
     try {

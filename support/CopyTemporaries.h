@@ -33,6 +33,7 @@ public:
     // The open folder, for calls relative to it.
     int fd() const { return m_dirFd.get(); }
     dev_t device() const { return m_device; }
+    bool throughFuse() const { return m_throughFuse; }
     // Whether the folder's entry `name` was a folder, or a link that leads to one.
     bool IsSubfolder(const QByteArray& name) const;
 
@@ -56,6 +57,7 @@ private:
     QString m_folder;
     UniqueFd m_dirFd;
     dev_t m_device = 0;
+    bool m_throughFuse = false;
     QSet<QByteArray> m_subfolders;
     // Files and links: only a stat tells whether a link leads to a folder.
     QSet<QByteArray> m_others;

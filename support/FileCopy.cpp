@@ -27,11 +27,12 @@ namespace {
 // enough that the window answers a Cancel click within a fraction of a second.
 constexpr size_t kChunkBytes = size_t{4} << 20;
 // Copied files wait in their staging folders until a batch is flushed with one syncfs per file
-// system: a flush per file would wait for the disk once per file. A batch also ends after a
-// number of files, so that staging folders stay short: FAT reads a folder from its start to
-// place or find a name.
+// system: a flush per file would wait for the disk once per file, and every flush leaves the
+// disk idle while the next files are read. Through FUSE a flush costs little, and a driver such
+// as fusefat reads the whole folder several times for every new name, so there a batch also
+// ends after a few files, which keeps the staging folders short.
 constexpr qint64 kBatchBytes = qint64{1} << 30;
-constexpr size_t kBatchFiles = 512;
+constexpr size_t kFuseBatchFiles = 16;
 // Sources opened ahead of the one being copied and handed to the kernel's read-ahead, so that
 // reading them overlaps with writing the current one.
 constexpr size_t kAheadFiles = 16;
@@ -82,8 +83,8 @@ class CopyOperation
 {
 public:
     CopyOperation(const QStringList& sources, const QStringList& targets,
-                  FileOperationObserver* observer, const CopyOptions& options)
-        : m_sources(sources), m_targets(targets), m_options(options), m_tracker(observer)
+                  FileOperationObserver* observer)
+        : m_sources(sources), m_targets(targets), m_tracker(observer)
     {
         m_tracker.result().arrived.fill(false, sources.size());
     }
@@ -109,7 +110,6 @@ private:
 
     const QStringList& m_sources;
     const QStringList& m_targets;
-    const CopyOptions m_options;
     FileOperationTracker m_tracker;
     std::map<QString, std::unique_ptr<TargetFolder>> m_folders;
     qint64 m_pendingBytes = 0;
@@ -227,10 +227,9 @@ Outcome CopyOperation::CopyData(const Source& source, int out, Method& method, i
         }
         if (n == 0)
             break; // the source has become shorter
-        // A large file starts on its way to the disk now, so that the batch's flush finds most
-        // of the work done; small ones go together with the flush.
-        if (size > off_t{kChunkBytes})
-            ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
+        // Start writing this chunk to the disk now, so that the batch's flush finds most of
+        // the work done instead of starting it.
+        ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
         written += n;
         m_tracker.AddBytes(n);
         if (m_tracker.Cancelled())
@@ -325,7 +324,8 @@ Outcome CopyOperation::CopyOne(qsizetype index)
     }
     folder.pending.push_back(file);
     m_pendingBytes += source.st.st_size;
-    if (m_pendingBytes >= kBatchBytes || ++m_pendingFiles >= kBatchFiles)
+    if (m_pendingBytes >= kBatchBytes ||
+        (++m_pendingFiles >= kFuseBatchFiles && folder.temporaries.throughFuse()))
         CommitBatch();
     return Outcome::Done;
 }
@@ -347,7 +347,7 @@ FileOperationResult CopyOperation::Run()
     if (m_sources.isEmpty())
         return result;
     m_tracker.Begin(FileOperationObserver::Kind::Copy, static_cast<int>(m_sources.size()),
-                    m_options.totalBytes >= 0 ? m_options.totalBytes : TotalSize(m_sources));
+                    TotalSize(m_sources));
     for (qsizetype i = 0; i < m_sources.size(); ++i) {
         if (m_tracker.Cancelled())
             break;
@@ -363,7 +363,7 @@ FileOperationResult CopyOperation::Run()
 } // namespace
 
 FileOperationResult CopyFiles(const QStringList& sources, const QStringList& targetPaths,
-                              FileOperationObserver* observer, const CopyOptions& options)
+                              FileOperationObserver* observer)
 {
-    return CopyOperation(sources, targetPaths, observer, options).Run();
+    return CopyOperation(sources, targetPaths, observer).Run();
 }

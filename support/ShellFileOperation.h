@@ -24,13 +24,6 @@ struct FileOperationResult
     bool cancelled = false;
 };
 
-struct CopyOptions
-{
-    // The sources' bytes together, for the progress, when the caller knows them already;
-    // negative: the copy reads every size first.
-    qint64 totalBytes = -1;
-};
-
 // Copies each source file to its target. `targetPaths` holds one folder, into which every
 // source goes under its own name, or exactly one target per source: that source's full target
 // path, or a folder when it ends with "/" or names an existing folder. Folders are created when
@@ -42,7 +35,7 @@ struct CopyOptions
 // them so (see CopyTemporaries.h). The modification time is kept. A failed file is listed and
 // the copy goes on with the next one.
 FileOperationResult CopyFiles(const QStringList& sources, const QStringList& targetPaths,
-                              FileOperationObserver* observer, const CopyOptions& options = {});
+                              FileOperationObserver* observer);
 
 // A path whose last component is "*.*" or "*" stands for every entry of its folder, files and
 // folders alike; any other path is the item itself. An item on the file system of the user's

@@ -60,9 +60,6 @@ QString RunTool(const QString& program, const QStringList& arguments, QByteArray
     if (found.isEmpty())
         return program + u" is not installed"_s;
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"MTOOLS_SKIP_CHECK"_s, u"1"_s); // mtools on a freshly made image
-    process.setProcessEnvironment(environment);
     process.start(found, arguments);
     const bool ended = process.waitForFinished(30000);
     if (out)
@@ -107,16 +104,10 @@ QStringList FatStick::Listing(const QString& folder) const
     QByteArray out;
     const QString failure =
         RunTool(u"mdir"_s, {u"-b"_s, u"-a"_s, u"-i"_s, image(), u"::"_s + folder}, &out);
-    if (!failure.isEmpty())
-        return {failure};
     QStringList names;
-    for (QByteArray line : out.split('\n')) {
-        if (line.endsWith('/'))
-            line.chop(1); // a folder
-        if (!line.isEmpty())
-            names << QString::fromUtf8(line.mid(line.lastIndexOf('/') + 1));
-    }
-    return names;
+    for (const QString& line : QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts))
+        names << QDir(line).dirName(); // "::/Music/a.mp3", a folder with a last "/"
+    return failure.isEmpty() ? names : QStringList{failure};
 }
 
 QString FatStick::Check() const

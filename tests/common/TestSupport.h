@@ -94,9 +94,8 @@ public:
     QString path() const { return m_dir / QStringLiteral("stick"); }
     QString image() const { return m_dir / QStringLiteral("stick.img"); }
     void Unmount();
-    // Once unmounted: the names in a folder ("/Music") in directory order, as mdir reads them
-    // (mtools takes an image of fewer than 65,525 clusters, 40 MB here, for FAT16), or what
-    // went wrong; and what fsck.vfat finds wrong, empty when the image is clean.
+    // Once unmounted: a folder's names ("/Music") in directory order, or what went wrong (mdir
+    // reads 40 MB or more as FAT32); what fsck.vfat finds wrong, empty when the image is clean.
     QStringList Listing(const QString& folder) const;
     QString Check() const;
 
