@@ -60,8 +60,7 @@ void RemoveIfDead(int dirFd, const QByteArray& name)
 
 } // namespace
 
-CopyTemporaries::CopyTemporaries(const QString& folder)
-    : m_folder(folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder)
+CopyTemporaries::CopyTemporaries(const QString& folder) : m_folder(folder)
 {
     if (m_folder.isEmpty()) {
         m_error = ENOENT;

@@ -19,8 +19,8 @@
 class CopyTemporaries
 {
 public:
-    // Opens the folder, notes its subfolders and removes what dead copies left in it. The
-    // staging folder is made with the first temporary or subfolder.
+    // Opens the folder (a clean path), notes its subfolders and removes what dead copies left in
+    // it. The staging folder is made with the first temporary or subfolder.
     explicit CopyTemporaries(const QString& folder);
     // Removes the staging folder and whatever is still in it.
     ~CopyTemporaries();

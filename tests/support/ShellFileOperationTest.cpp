@@ -95,10 +95,12 @@ TEST(ShellFileOperation, CopyCreatesTheFolderAndReplacesFilesOfTheSameName)
     EXPECT_EQ(TreeOf(target), copied);
 
     // One target per source: a full path (its folder made), a folder by its "/" or because it
-    // is one. A lone target names the file too.
-    EXPECT_EQ(CopyFiles({a, b, c}, {temp / u"fat/x/A.BIN"_s, temp / u"fat/y/"_s, target}, nullptr)
+    // is one. A lone target names the file too. Every byte is reported.
+    Recorder progress;
+    EXPECT_EQ(CopyFiles({a, b, c}, {temp / u"fat/x/A.BIN"_s, temp / u"fat/y/"_s, target}, &progress)
                   .arrived,
               QList<bool>({true, true, true}));
+    EXPECT_EQ(progress.added, big.size() + 5);
     EXPECT_EQ(ReadAll(temp / u"fat/x/A.BIN"_s), big);
     EXPECT_EQ(Copy({b}, temp / u"fat/y/renamed.txt"_s), 0);
     EXPECT_EQ(TreeOf(temp / u"fat/y"_s),
