@@ -8,21 +8,23 @@
 
 #include <sys/types.h>
 
-// The temporaries of one copy into one folder. They are written into a hidden staging folder
-// ".pendrift-<token>" inside it, which the copy holds locked while it works, and moved out
-// under their real names once they are on the disk. A staging folder whose lock can be taken
-// belongs to a copy that is over (killed, or failed before cleaning up).
-// FAT gives a new name the first free slots of its folder. The staging folder is the first
-// entry a copy makes in a folder and the only one it removes, and the next copy's staging
-// folder, whose name has the same length, takes its slots back; so the names and subfolders
-// made in between list in the order they were made, even in a folder emptied before.
+// The temporaries of one copy into one folder. While it works the copy holds a locked folder
+// ".pendrift-<token>" there. One whose lock can be taken belongs to a copy that is over (killed,
+// or failed before cleaning up): the next copy into the folder removes it with its temporaries.
+// Where the folder's order is the order players play in (FAT and exFAT, and FUSE, which may be
+// either), the temporaries are written inside the locked folder and moved out under their real
+// names once they are on the disk. FAT gives a new name the first free slots of its folder; the
+// locked folder is the first entry a copy makes there and the only one it removes, and the next
+// copy's, whose name has the same length, takes its slots back; so the names and subfolders made
+// in between list in the order they were made, even in a folder emptied before. Elsewhere they
+// are ".pendrift-<token>-<n>" beside the real names: a rename within a folder costs less there.
 class CopyTemporaries
 {
 public:
-    // Opens the folder (a clean path), notes its subfolders and removes what dead copies left in
-    // it. The staging folder is made with the first temporary or subfolder.
+    // Opens the folder (a clean path), notes its subfolders and removes what dead copies left
+    // in it. The locked folder is made with the first temporary or subfolder.
     explicit CopyTemporaries(const QString& folder);
-    // Removes the staging folder and whatever is still in it.
+    // Removes the locked folder and whatever is still in it.
     ~CopyTemporaries();
     CopyTemporaries(const CopyTemporaries&) = delete;
     CopyTemporaries& operator=(const CopyTemporaries&) = delete;
@@ -37,8 +39,7 @@ public:
     // Whether the folder's entry `name` was a folder, or a link that leads to one.
     bool IsSubfolder(const QByteArray& name) const;
 
-    // Makes the subfolder `name`, after the staging folder; 0 (also when it exists) or the
-    // errno.
+    // Makes the subfolder `name`, after the locked folder; 0 (also when it exists) or the errno.
     int MakeSubfolder(const QByteArray& name);
     // A new, empty temporary open for writing, made with `mode` less the umask; its name in
     // `name`. Invalid, with errno set, when it cannot be made.
@@ -52,17 +53,20 @@ public:
     void Discard(const QByteArray& name) const;
 
 private:
-    int OpenStaging();
+    int Lock();
+    // Where the temporaries are.
+    int tempFd() const { return m_ordered ? m_lockFd.get() : m_dirFd.get(); }
 
     QString m_folder;
     UniqueFd m_dirFd;
     dev_t m_device = 0;
+    bool m_ordered = false;
     bool m_throughFuse = false;
     QSet<QByteArray> m_subfolders;
     // Files and links: only a stat tells whether a link leads to a folder.
     QSet<QByteArray> m_others;
-    UniqueFd m_stagingFd; // locked while it is open
-    QByteArray m_stagingName;
+    UniqueFd m_lockFd; // the locked folder
+    QByteArray m_lockName;
     int m_count = 0;
     int m_error = 0;
 };

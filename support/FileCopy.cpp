@@ -33,6 +33,9 @@ constexpr size_t kChunkBytes = size_t{4} << 20;
 // ends after a few files, which keeps the staging folders short.
 constexpr qint64 kBatchBytes = qint64{1} << 30;
 constexpr size_t kFuseBatchFiles = 16;
+// Folders kept open at once, two descriptors each. A run's targets come folder by folder, so
+// a folder left behind is seldom needed again; when it is, it is opened anew.
+constexpr size_t kOpenFolders = 32;
 // Sources opened ahead of the one being copied and handed to the kernel's read-ahead, so that
 // reading them overlaps with writing the current one.
 constexpr size_t kAheadFiles = 16;
@@ -278,6 +281,10 @@ void CopyOperation::CommitBatch()
 // Copies one file to a temporary of its target folder and adds it to the batch.
 Outcome CopyOperation::CopyOne(qsizetype index)
 {
+    if (m_folders.size() >= kOpenFolders) {
+        CommitBatch();
+        m_folders.clear();
+    }
     const Source source = TakeSource();
     QByteArray name;
     TargetFolder& folder = FolderFor(index, name);

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <random>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -106,6 +107,18 @@ TEST(ShellFileOperation, CopyCreatesTheFolderAndReplacesFilesOfTheSameName)
     EXPECT_EQ(TreeOf(temp / u"fat/y"_s),
               (QMap<QString, QByteArray>{{u"b.txt"_s, "small"}, {u"renamed.txt"_s, "small"}}));
     EXPECT_EQ(TreeOf(target), copied);
+
+    // Folders are let go of on the way: a hundred of them within 128 descriptors.
+    QStringList spread;
+    for (int i = 0; i < 100; ++i)
+        spread << temp / u"spread/%1/b.txt"_s.arg(i);
+    EXPECT_EQ(InChild([&] {
+                  const rlimit descriptors{128, 128};
+                  ::setrlimit(RLIMIT_NOFILE, &descriptors);
+                  return CopyFiles(QStringList(100, b), spread, nullptr).notDone;
+              }),
+              0);
+    EXPECT_EQ(ReadAll(spread.last()), "small");
 }
 
 TEST(ShellFileOperation, CopyFailuresAreListedAndTheOthersStillCopied)
@@ -227,8 +240,8 @@ TEST(ShellFileOperationSlow, KilledCopyNeverLeavesAPartialFileUnderARealName)
 
     // A copy of a single file clears all of the killed copy's temporaries, but not the staging
     // folder of a copy still at work (locked), names that only look like ours, nor a link.
-    for (const QString& name :
-         {u"Ef34Gh/1"_s, u"Ab12C/1"_s, u"Ab12Cde/1"_s, u"Ab-2Cd/1"_s, u"Yy77Xx"_s})
+    for (const QString& name : {u"Ef34Gh/1"_s, u"Ef34Gh-2"_s, u"Ab12C/1"_s, u"Ab12Cde/1"_s,
+                                u"Ab-2Cd/1"_s, u"Yy77Xx"_s, u"Yy77Xx-3x"_s})
         temp.Write(u"dest/"_s + kCopyTempPrefix + name, "x");
     ASSERT_TRUE(QFile::link(temp / u"lib"_s, target + u"/.pendrift-Qq11Ww"_s));
     UniqueFd lock(::open(QFile::encodeName(target + u"/.pendrift-Ef34Gh"_s).constData(),
@@ -237,7 +250,8 @@ TEST(ShellFileOperationSlow, KilledCopyNeverLeavesAPartialFileUnderARealName)
     EXPECT_EQ(Copy({sources.first()}, target), 0);
     EXPECT_EQ(Entries(target).filter(kCopyTempPrefix),
               QStringList({u".pendrift-Ab-2Cd"_s, u".pendrift-Ab12C"_s, u".pendrift-Ab12Cde"_s,
-                           u".pendrift-Ef34Gh"_s, u".pendrift-Qq11Ww"_s, u".pendrift-Yy77Xx"_s}));
+                           u".pendrift-Ef34Gh"_s, u".pendrift-Ef34Gh-2"_s, u".pendrift-Qq11Ww"_s,
+                           u".pendrift-Yy77Xx"_s, u".pendrift-Yy77Xx-3x"_s}));
     checkRealNames(-1);
 }
 
