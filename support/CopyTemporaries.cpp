@@ -169,7 +169,7 @@ int CopyTemporaries::Lock()
 
 int CopyTemporaries::MakeSubfolder(const QByteArray& name)
 {
-    if (!m_lockFd.valid())
+    if (m_ordered && !m_lockFd.valid())
         Lock(); // where it cannot be made, the subfolder may still be
     return ::mkdirat(m_dirFd.get(), name.constData(), 0777) == 0 || errno == EEXIST ? 0 : errno;
 }

@@ -39,7 +39,8 @@ public:
     // Whether the folder's entry `name` was a folder, or a link that leads to one.
     bool IsSubfolder(const QByteArray& name) const;
 
-    // Makes the subfolder `name`, after the locked folder; 0 (also when it exists) or the errno.
+    // Makes the subfolder `name`, where the order matters after the locked folder; 0 (also when
+    // it exists) or the errno.
     int MakeSubfolder(const QByteArray& name);
     // A new, empty temporary open for writing, made with `mode` less the umask; its name in
     // `name`. Invalid, with errno set, when it cannot be made.

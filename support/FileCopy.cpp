@@ -26,11 +26,11 @@ namespace {
 // Big enough that the per-chunk work (a progress refresh, a writeback request) is noise, small
 // enough that the window answers a Cancel click within a fraction of a second.
 constexpr size_t kChunkBytes = size_t{4} << 20;
-// Copied files wait in their staging folders until a batch is flushed with one syncfs per file
-// system: a flush per file would wait for the disk once per file, and every flush leaves the
-// disk idle while the next files are read. Through FUSE a flush costs little, and a driver such
-// as fusefat reads the whole folder several times for every new name, so there a batch also
-// ends after a few files, which keeps the staging folders short.
+// Copied files wait under their temporary names until a batch is flushed with one syncfs per
+// file system: a flush per file would wait for the disk once per file, and every flush leaves
+// the disk idle while the next files are read. Through FUSE a flush costs little, and a driver
+// such as fusefat reads the whole folder several times for every new name, so there a batch
+// also ends after a few files, which keeps the folder that holds the temporaries short.
 constexpr qint64 kBatchBytes = qint64{1} << 30;
 constexpr size_t kFuseBatchFiles = 16;
 // Folders kept open at once, two descriptors each. A run's targets come folder by folder, so
@@ -128,7 +128,8 @@ TargetFolder& CopyOperation::FolderOf(const QString& folder)
     const QString key = QDir::cleanPath(folder);
     if (const auto found = m_folders.find(key); found != m_folders.end())
         return *found->second;
-    // A missing folder is made by its parent, after the parent's own staging folder.
+    // A missing folder is made by its parent, after the parent's locked folder (see
+    // CopyTemporaries.h).
     const QString parent = QFileInfo(key).path();
     if (!key.isEmpty() && parent != key && !Platform::IsDirectory(key)) {
         TargetFolder& above = FolderOf(parent);
