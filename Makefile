@@ -16,7 +16,7 @@ DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev 
                 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
                 clang-format attr libattr1-dev xvfb xauth \
                 desktop-file-utils appstream mandoc man-db dpkg-dev lintian file \
-                shared-mime-info libglib2.0-bin fusefat dosfstools time \
+                shared-mime-info libglib2.0-bin fusefat dosfstools mtools fuse2fs time \
                 libavformat-dev libavcodec-dev libavutil-dev libswresample-dev pkg-config ffmpeg
 
 .PHONY: check-layers all deps build test sanitize bench demo fuzz format format-check screenshot clean \

@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -24,16 +26,43 @@ namespace {
 // Big enough that the per-chunk work (a progress refresh, a writeback request) is noise, small
 // enough that the window answers a Cancel click within a fraction of a second.
 constexpr size_t kChunkBytes = size_t{4} << 20;
-// Copied files wait under their temporary names until a batch is flushed with one syncfs: a
-// flush per file would wait for the disk once per file, and every flush leaves the disk idle
-// while the next files are read.
+// Copied files wait under their temporary names until a batch is flushed with one syncfs per
+// file system: a flush per file would wait for the disk once per file, and every flush leaves
+// the disk idle while the next files are read. Through FUSE a flush costs little, and a driver
+// such as fusefat reads the whole folder several times for every new name, so there a batch
+// also ends after a few files, which keeps the folder that holds the temporaries short.
 constexpr qint64 kBatchBytes = qint64{1} << 30;
+constexpr size_t kFuseBatchFiles = 16;
+// Folders kept open at once, two descriptors each. A run's targets come folder by folder, so
+// a folder left behind is seldom needed again; when it is, it is opened anew.
+constexpr size_t kOpenFolders = 32;
+// Sources opened ahead of the one being copied and handed to the kernel's read-ahead, so that
+// reading them overlaps with writing the current one.
+constexpr size_t kAheadFiles = 16;
+constexpr off_t kAheadBytes = off_t{32} << 20;
+
+// The ways the kernel moves the bytes, fastest first; not every one works between every two
+// file systems.
+enum class Method
+{
+    CopyRange,
+    SendFile,
+    ReadWrite
+};
+
+struct Source
+{
+    UniqueFd fd;
+    struct stat st = {};
+    int error = 0;
+    off_t advised = 0; // bytes asked of the read-ahead
+};
 
 struct PendingFile
 {
     qsizetype index; // of the source
     QByteArray tempName;
-    QByteArray finalName;
+    QByteArray realName;
 };
 
 struct TargetFolder
@@ -41,6 +70,8 @@ struct TargetFolder
     explicit TargetFolder(const QString& path) : temporaries(path) {}
     CopyTemporaries temporaries;
     std::vector<PendingFile> pending;
+    // The way that worked for the last file into this folder.
+    Method method = Method::CopyRange;
     bool errorListed = false;
 };
 
@@ -50,13 +81,6 @@ enum class Outcome
     Failed,
     Cancelled
 };
-
-mode_t CurrentUmask()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
 
 class CopyOperation
 {
@@ -81,8 +105,10 @@ private:
         return m_targets.size() == m_sources.size() ? m_targets.at(index) : m_targets.value(0);
     }
     TargetFolder& FolderOf(const QString& folder);
+    TargetFolder& FolderFor(qsizetype index, QByteArray& name);
+    Source TakeSource();
     Outcome CopyOne(qsizetype index);
-    Outcome CopyData(int in, int out, int& err);
+    Outcome CopyData(const Source& source, int out, Method& method, int& err);
     void CommitBatch();
 
     const QStringList& m_sources;
@@ -90,73 +116,87 @@ private:
     FileOperationTracker m_tracker;
     std::map<QString, std::unique_ptr<TargetFolder>> m_folders;
     qint64 m_pendingBytes = 0;
-    const mode_t m_umask = CurrentUmask();
+    size_t m_pendingFiles = 0;
+    // The next sources in order, opened ahead.
+    std::deque<Source> m_ahead;
+    qsizetype m_opened = 0;
+    off_t m_aheadBytes = 0;
 };
 
 TargetFolder& CopyOperation::FolderOf(const QString& folder)
 {
-    std::unique_ptr<TargetFolder>& slot = m_folders[folder];
-    if (!slot)
-        slot = std::make_unique<TargetFolder>(folder);
-    return *slot;
-}
-
-// Flushes the batch's data to disk, then gives each file its real name.
-void CopyOperation::CommitBatch()
-{
-    for (auto& [path, folder] : m_folders) {
-        if (folder->pending.empty())
-            continue;
-        const int dirFd = folder->temporaries.fd();
-        // One syncfs waits for all of them at once; when it reports an error, a flush per file
-        // finds out which ones are affected.
-        const bool allFlushed = ::syncfs(dirFd) == 0;
-        for (const PendingFile& file : folder->pending) {
-            int err = 0;
-            if (!allFlushed) {
-                const UniqueFd fd(::openat(dirFd, file.tempName.constData(), O_RDONLY | O_CLOEXEC));
-                if (!fd.valid() || ::fdatasync(fd.get()) != 0)
-                    err = errno;
-                // A file system that cannot flush at all has nothing to wait for.
-                if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP)
-                    err = 0;
-            }
-            if (err == 0 && ::renameat(dirFd, file.tempName.constData(), dirFd,
-                                       file.finalName.constData()) != 0)
-                err = errno;
-            if (err == 0) {
-                m_tracker.result().arrived[file.index] = true;
-            } else {
-                m_tracker.Fail(FailureText(file.index, err));
-                ::unlinkat(dirFd, file.tempName.constData(), 0);
-            }
-        }
-        // The new names themselves.
-        ::fsync(dirFd);
-        folder->pending.clear();
+    const QString key = QDir::cleanPath(folder);
+    if (const auto found = m_folders.find(key); found != m_folders.end())
+        return *found->second;
+    // A missing folder is made by its parent, after the parent's locked folder (see
+    // CopyTemporaries.h).
+    const QString parent = QFileInfo(key).path();
+    if (!key.isEmpty() && parent != key && !Platform::IsDirectory(key)) {
+        TargetFolder& above = FolderOf(parent);
+        if (above.temporaries.error() == 0)
+            above.temporaries.MakeSubfolder(Platform::Encode(QFileInfo(key).fileName()));
     }
-    m_pendingBytes = 0;
+    return *m_folders.emplace(key, std::make_unique<TargetFolder>(key)).first->second;
 }
 
-// Copies the whole of `in` to `out`, in chunks; errno in `err` when it fails.
-Outcome CopyOperation::CopyData(int in, int out, int& err)
+// The folder the source at `index` goes into, and its name there.
+TargetFolder& CopyOperation::FolderFor(qsizetype index, QByteArray& name)
 {
-    enum class Method
-    {
-        CopyRange,
-        SendFile,
-        ReadWrite
+    const QString& target = Target(index);
+    const QString last = target.mid(target.lastIndexOf(u'/') + 1);
+    if (m_targets.size() == m_sources.size() && !last.isEmpty()) {
+        const QString parentPath = target.chopped(last.size());
+        TargetFolder& parent = FolderOf(parentPath.isEmpty() ? QStringLiteral(".") : parentPath);
+        name = Platform::Encode(last);
+        if (!parent.temporaries.IsSubfolder(name))
+            return parent;
+    }
+    const QString& source = m_sources.at(index);
+    name = Platform::Encode(source.mid(source.lastIndexOf(u'/') + 1));
+    return FolderOf(target);
+}
+
+// The next source, opened; the ones after it are opened and their reading started.
+Source CopyOperation::TakeSource()
+{
+    auto openNext = [this] {
+        Source& source = m_ahead.emplace_back();
+        source.fd.reset(
+            ::open(Platform::Encode(m_sources.at(m_opened++)).constData(), O_RDONLY | O_CLOEXEC));
+        if (!source.fd.valid() || ::fstat(source.fd.get(), &source.st) != 0) {
+            source.error = errno;
+        } else if (S_ISREG(source.st.st_mode)) {
+            source.advised = std::min(source.st.st_size, kAheadBytes);
+            ::posix_fadvise(source.fd.get(), 0, source.advised, POSIX_FADV_WILLNEED);
+            m_aheadBytes += source.advised;
+        }
     };
-    Method method = Method::CopyRange;
+    if (m_ahead.empty())
+        openNext();
+    Source source = std::move(m_ahead.front());
+    m_ahead.pop_front();
+    m_aheadBytes -= source.advised;
+    while (m_opened < m_sources.size() && m_ahead.size() < kAheadFiles &&
+           m_aheadBytes < kAheadBytes)
+        openNext();
+    return source;
+}
+
+// Copies the source's bytes to `out` in chunks; errno in `err` when it fails. A source that
+// grows meanwhile is copied as it was when opened.
+Outcome CopyOperation::CopyData(const Source& source, int out, Method& method, int& err)
+{
+    const int in = source.fd.get();
+    const off_t size = source.st.st_size;
     std::vector<char> buffer;
-    off_t written = 0;
-    for (;;) {
+    for (off_t written = 0; written < size;) {
+        const auto want = static_cast<size_t>(std::min(size - written, off_t{kChunkBytes}));
         ssize_t n = 0;
         if (method == Method::CopyRange) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);
+            n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
             // Not between these two file systems, or not here at all: step down. A zero at the
-            // very start may also mean a file system that cannot do it, so the next method
-            // decides whether the file is really empty.
+            // very start may also mean a file system that cannot do it, so the next way
+            // decides whether the file has really become empty.
             if ((n < 0 &&
                  (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) ||
                 (n == 0 && written == 0)) {
@@ -164,14 +204,14 @@ Outcome CopyOperation::CopyData(int in, int out, int& err)
                 continue;
             }
         } else if (method == Method::SendFile) {
-            n = ::sendfile(out, in, nullptr, kChunkBytes);
+            n = ::sendfile(out, in, nullptr, want);
             if ((n < 0 && (errno == EINVAL || errno == ENOSYS)) || (n == 0 && written == 0)) {
                 method = Method::ReadWrite;
                 continue;
             }
         } else {
-            buffer.resize(kChunkBytes);
-            n = ::read(in, buffer.data(), buffer.size());
+            buffer.resize(want);
+            n = ::read(in, buffer.data(), want);
             for (ssize_t done = 0; n > 0 && done < n;) {
                 const ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
                 if (w < 0 && errno == EINTR)
@@ -190,7 +230,7 @@ Outcome CopyOperation::CopyData(int in, int out, int& err)
             return Outcome::Failed;
         }
         if (n == 0)
-            return Outcome::Done;
+            break; // the source has become shorter
         // Start writing this chunk to the disk now, so that the batch's flush finds most of
         // the work done instead of starting it.
         ::sync_file_range(out, written, n, SYNC_FILE_RANGE_WRITE);
@@ -199,22 +239,56 @@ Outcome CopyOperation::CopyData(int in, int out, int& err)
         if (m_tracker.Cancelled())
             return Outcome::Cancelled;
     }
+    return Outcome::Done;
 }
 
-// Copies one file to a temporary in its target folder and adds it to the batch.
+// Flushes the batch's data to disk, then gives each file its real name, in order.
+void CopyOperation::CommitBatch()
+{
+    std::vector<dev_t> tried;
+    std::vector<dev_t> flushed;
+    for (auto& [path, folder] : m_folders) {
+        if (folder->pending.empty())
+            continue;
+        CopyTemporaries& temporaries = folder->temporaries;
+        // One syncfs waits for all of a file system's files at once; when it reports an error,
+        // a flush per file finds out which ones are affected.
+        const dev_t device = temporaries.device();
+        if (std::find(tried.begin(), tried.end(), device) == tried.end()) {
+            tried.push_back(device);
+            if (::syncfs(temporaries.fd()) == 0)
+                flushed.push_back(device);
+        }
+        const bool allFlushed = std::find(flushed.begin(), flushed.end(), device) != flushed.end();
+        for (const PendingFile& file : folder->pending) {
+            int err = allFlushed ? 0 : temporaries.Flush(file.tempName);
+            if (err == 0)
+                err = temporaries.Publish(file.tempName, file.realName);
+            if (err == 0) {
+                m_tracker.result().arrived[file.index] = true;
+            } else {
+                m_tracker.Fail(FailureText(file.index, err));
+                temporaries.Discard(file.tempName);
+            }
+        }
+        // The new names themselves.
+        ::fsync(temporaries.fd());
+        folder->pending.clear();
+    }
+    m_pendingBytes = 0;
+    m_pendingFiles = 0;
+}
+
+// Copies one file to a temporary of its target folder and adds it to the batch.
 Outcome CopyOperation::CopyOne(qsizetype index)
 {
-    const QString& source = m_sources.at(index);
-    QString target = Target(index);
-    const bool intoFolder =
-        m_targets.size() != m_sources.size() || target.endsWith(u'/') || QFileInfo(target).isDir();
-    QString name = source.mid(source.lastIndexOf(u'/') + 1);
-    if (!intoFolder) {
-        name = target.mid(target.lastIndexOf(u'/') + 1);
-        target.chop(name.size());
+    if (m_folders.size() >= kOpenFolders) {
+        CommitBatch();
+        m_folders.clear();
     }
-    TargetFolder& folder =
-        FolderOf(target.isEmpty() ? QStringLiteral(".") : QDir::cleanPath(target));
+    const Source source = TakeSource();
+    QByteArray name;
+    TargetFolder& folder = FolderFor(index, name);
     if (const int err = folder.temporaries.error()) {
         // Every file for a folder that cannot be made fails; the reason is worth one line.
         if (!std::exchange(folder.errorListed, true))
@@ -223,16 +297,15 @@ Outcome CopyOperation::CopyOne(qsizetype index)
                     .arg(folder.temporaries.folder(), QString::fromLocal8Bit(std::strerror(err))));
         return Outcome::Failed;
     }
-
-    const UniqueFd in(::open(Platform::Encode(source).constData(), O_RDONLY | O_CLOEXEC));
-    struct stat st = {};
-    int err = !in.valid() || ::fstat(in.get(), &st) != 0 ? errno : 0;
-    if (err == 0 && !S_ISREG(st.st_mode))
-        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    int err = source.error;
+    if (err == 0 && !S_ISREG(source.st.st_mode))
+        err = S_ISDIR(source.st.st_mode) ? EISDIR : EINVAL;
     if (err == 0 && name.isEmpty())
         err = EINVAL;
-    PendingFile file{index, {}, Platform::Encode(name)};
-    UniqueFd out = err == 0 ? folder.temporaries.Create(file.tempName) : UniqueFd();
+    PendingFile file{index, {}, name};
+    // As a plain cp would: the source's permissions less the umask.
+    UniqueFd out =
+        err == 0 ? folder.temporaries.Create(file.tempName, source.st.st_mode & 0777) : UniqueFd();
     if (err == 0 && !out.valid())
         err = errno;
     if (err != 0) {
@@ -240,13 +313,11 @@ Outcome CopyOperation::CopyOne(qsizetype index)
         return Outcome::Failed;
     }
 
-    Outcome outcome = CopyData(in.get(), out.get(), err);
+    Outcome outcome = CopyData(source, out.get(), folder.method, err);
     if (outcome == Outcome::Done) {
-        // As a plain cp would: the source's permissions less the umask. The modification time
-        // is kept, as file managers do. Neither is possible everywhere (FAT), and neither
-        // matters enough to fail the copy.
-        ::fchmod(out.get(), st.st_mode & 0777 & ~m_umask);
-        const timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
+        // The modification time is kept, as file managers do. Not every file system can, and
+        // it does not matter enough to fail the copy.
+        const timespec times[2] = {{0, UTIME_OMIT}, source.st.st_mtim};
         ::futimens(out.get(), times);
         err = out.close();
         if (err != 0)
@@ -254,14 +325,15 @@ Outcome CopyOperation::CopyOne(qsizetype index)
     }
     if (outcome != Outcome::Done) {
         out.reset();
-        ::unlinkat(folder.temporaries.fd(), file.tempName.constData(), 0);
+        folder.temporaries.Discard(file.tempName);
         if (outcome == Outcome::Failed)
             m_tracker.Fail(FailureText(index, err));
         return outcome;
     }
     folder.pending.push_back(file);
-    m_pendingBytes += st.st_size;
-    if (m_pendingBytes >= kBatchBytes)
+    m_pendingBytes += source.st.st_size;
+    if (m_pendingBytes >= kBatchBytes ||
+        (++m_pendingFiles >= kFuseBatchFiles && folder.temporaries.throughFuse()))
         CommitBatch();
     return Outcome::Done;
 }

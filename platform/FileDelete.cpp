@@ -2,6 +2,7 @@
 
 #include "base/AppError.h"
 #include "platform/DirectoryReader.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/ShellFileOperation.h"
 #include "platform/private/FileOperationTracker.h"
@@ -20,26 +21,6 @@
 namespace {
 
 using Links = DirectoryReader::Links;
-
-// The device of the user's trash folder, or of its nearest existing parent.
-bool TrashDevice(dev_t& device)
-{
-    QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (path.isEmpty())
-        return false;
-    path += QStringLiteral("/Trash");
-    while (!path.isEmpty()) {
-        struct stat st = {};
-        if (::stat(Platform::Encode(path).constData(), &st) == 0) {
-            device = st.st_dev;
-            return true;
-        }
-        const qsizetype slash = path.lastIndexOf(u'/');
-        path = slash > 0 ? path.left(slash)
-                         : (slash == 0 && path != u"/" ? QStringLiteral("/") : QString());
-    }
-    return false;
-}
 
 QString FailureText(const QString& path, const QString& reason)
 {
@@ -122,8 +103,8 @@ QString ExpandDeletePath(const QString& pattern, QStringList& items)
     return {};
 }
 
-bool DeleteItem(FileOperationTracker& tracker, const QString& path, bool trashKnown,
-                dev_t trashDevice)
+bool DeleteItem(FileOperationTracker& tracker, const QString& path,
+                std::optional<quint64> trashDevice)
 {
     const QByteArray encoded = Platform::Encode(path);
     struct stat st = {};
@@ -131,9 +112,9 @@ bool DeleteItem(FileOperationTracker& tracker, const QString& path, bool trashKn
         tracker.Fail(FailureText(path, errno));
         return false;
     }
-    if (trashKnown && st.st_dev == trashDevice) {
+    if (trashDevice && static_cast<quint64>(st.st_dev) == *trashDevice) {
         // A fresh account may have no data folder yet; the trash is made inside it.
-        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+        MakeFolderPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
         if (QFile::moveToTrash(path))
             return true;
         // A dangling link cannot be trashed; there is nothing in it to get back.
@@ -164,14 +145,13 @@ FileOperationResult DeleteItems(const QStringList& paths, FileOperationObserver*
     for (const QString& text : unreadable)
         tracker.Fail(text);
 
-    dev_t trashDevice = 0;
-    const bool trashKnown = TrashDevice(trashDevice);
+    const std::optional<quint64> trashDevice = Platform::TrashDevice();
     int deleted = 0;
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (tracker.Cancelled())
             break;
         tracker.StartItem(static_cast<int>(i + 1), items.at(i));
-        deleted += DeleteItem(tracker, items.at(i), trashKnown, trashDevice) ? 1 : 0;
+        deleted += DeleteItem(tracker, items.at(i), trashDevice) ? 1 : 0;
     }
     result.notDone = static_cast<int>(unreadable.size() + items.size()) - deleted;
     return result;

@@ -27,11 +27,12 @@ struct FileOperationResult
 // Copies each source file to its target. `targetPaths` holds one folder, into which every
 // source goes under its own name, or exactly one target per source: that source's full target
 // path, or a folder when it ends with "/" or names an existing folder. Folders are created when
-// missing. Each file is written under a hidden temporary name in its target folder, flushed to
-// disk and only then renamed over whatever had its name, so a real name never shows a partial
-// file, whatever happens to the process. Temporaries left by an interrupted copy are removed
-// by the next copy into that folder. The modification time is kept. A failed file is listed
-// and the copy goes on with the next one.
+// missing. Each file is written under a temporary name, flushed to disk and only then renamed
+// over whatever had its name, so a real name never shows a partial file, whatever happens to
+// the process. What an interrupted copy left is removed by the next copy into that folder. The
+// files and new subfolders of a folder get their names in the order of the sources, so that
+// FAT, where that is the order players play in, lists them so (see CopyTemporaries.h). The
+// modification time is kept. A failed file is listed and the copy goes on with the next one.
 FileOperationResult CopyFiles(const QStringList& sources, const QStringList& targetPaths,
                               FileOperationObserver* observer);
 
@@ -49,8 +50,7 @@ int ShellFileOperation(int operation, const QString& sourceList, const QString& 
 // Empties or removes the given items through ShellFileOperation(Delete).
 int DeleteFilesToRecycle(const QStringList& paths);
 
-// A copy into a folder writes ".pendrift-<token>-<n>.part" files there and holds
-// ".pendrift-<token>.lock" while it works; <token> is six characters.
+// A copy into a folder holds a locked folder ".pendrift-<token>" there while it works, <token>
+// being six letters or digits, and writes its temporaries inside it or beside it as
+// ".pendrift-<token>-<n>".
 inline const QString kCopyTempPrefix = QStringLiteral(".pendrift-");
-inline const QString kCopyTempSuffix = QStringLiteral(".part");
-inline const QString kCopyLockSuffix = QStringLiteral(".lock");

@@ -5,152 +5,205 @@
 #include "platform/Platform.h"
 #include "platform/ShellFileOperation.h"
 
-#include <QDir>
-#include <QList>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr int kTokenLength = 6;
+// mkdtemp's six characters.
+constexpr qsizetype kTokenLength = 6;
 
-QByteArray Latin1(const QString& text)
+// The locked folder a name of ours belongs to (".pendrift-Ab12Cd" for itself and for
+// ".pendrift-Ab12Cd-7"); empty for any other name.
+QByteArray OwnerOf(const QByteArray& name)
 {
-    return text.toLatin1();
-}
-
-QByteArray LockName(const QByteArray& token)
-{
-    return Latin1(kCopyTempPrefix) + token + Latin1(kCopyLockSuffix);
-}
-
-// The token of a lock or temporary name of ours; empty for any other name.
-QByteArray TokenOf(const QByteArray& name)
-{
-    const QByteArray prefix = Latin1(kCopyTempPrefix);
-    if (!name.startsWith(prefix) || name.size() <= prefix.size() + kTokenLength)
+    const QByteArray prefix = kCopyTempPrefix.toLatin1();
+    const QByteArray owner = name.left(prefix.size() + kTokenLength);
+    const QByteArray number = name.mid(owner.size() + 1);
+    auto all = [](const QByteArray& text, bool letters) {
+        return std::all_of(text.begin(), text.end(), [letters](char c) {
+            return (c >= '0' && c <= '9') ||
+                   (letters && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')));
+        });
+    };
+    if (owner.size() != prefix.size() + kTokenLength || !owner.startsWith(prefix) ||
+        !all(owner.mid(prefix.size()), true))
         return {};
-    const QByteArray token = name.mid(prefix.size(), kTokenLength);
-    const QByteArray rest = name.mid(prefix.size() + kTokenLength);
-    if (rest == Latin1(kCopyLockSuffix))
-        return token;
-    const QByteArray suffix = Latin1(kCopyTempSuffix);
-    if (rest.size() > 1 + suffix.size() && rest.startsWith('-') && rest.endsWith(suffix)) {
-        const QByteArray number = rest.mid(1, rest.size() - 1 - suffix.size());
-        if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return token;
-    }
+    if (name == owner || (name.at(owner.size()) == '-' && !number.isEmpty() && all(number, false)))
+        return owner;
     return {};
 }
 
-bool CopyStillRunning(int dirFd, const QByteArray& token)
+// Removes the locked folder `name`, open as `fd`, with everything in it.
+void RemoveLockFolder(int dirFd, int fd, const QByteArray& name)
 {
-    const UniqueFd fd(::openat(dirFd, LockName(token).constData(),
-                               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    // Where the file system has no locks at all, nobody can hold one either.
-    return fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    std::vector<QByteArray> entries;
+    DirectoryReader reader(fd, ".", DirectoryReader::Links::NotFollowed);
+    try {
+        while (reader.Next())
+            entries.push_back(reader.rawName());
+    } catch (const AppError&) {
+        // A listing cut short: what was seen goes, the rest waits for the next copy.
+    }
+    reader.Close();
+    for (const QByteArray& entry : entries)
+        ::unlinkat(fd, entry.constData(), 0);
+    ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
 }
 
-void RemoveLeftovers(int dirFd)
+// Whether a copy still holds the locked folder `name`; one that is over is removed on the way.
+// The lock is held meanwhile, so a copy that has just made the folder sees it go and makes
+// another.
+bool StillInUse(int dirFd, const QByteArray& name)
 {
-    std::vector<std::pair<QByteArray, QByteArray>> ours; // token, name
-    DirectoryReader reader(dirFd, ".", DirectoryReader::Links::NotFollowed);
-    try {
-        while (reader.Next()) {
-            const QByteArray token = TokenOf(reader.rawName());
-            if (!token.isEmpty())
-                ours.emplace_back(token, reader.rawName());
-        }
-    } catch (const AppError&) {
-        // A listing cut short: what was seen is cleared, the rest waits for the next copy.
-    }
-    // Temporaries before their lock, so that a copy is never seen without its lock.
-    std::stable_partition(ours.begin(), ours.end(), [](const auto& entry) {
-        return !entry.second.endsWith(Latin1(kCopyLockSuffix));
-    });
-    QList<QByteArray> running;
-    QList<QByteArray> over;
-    for (const auto& [token, name] : ours) {
-        if (running.contains(token))
-            continue;
-        if (!over.contains(token)) {
-            if (CopyStillRunning(dirFd, token)) {
-                running << token;
-                continue;
-            }
-            over << token;
-        }
-        ::unlinkat(dirFd, name.constData(), 0);
-    }
+    const UniqueFd fd(
+        ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    // Where the file system has no locks at all, nobody can hold one either.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return true;
+    RemoveLockFolder(dirFd, fd.get(), name);
+    return false;
 }
 
 } // namespace
 
-CopyTemporaries::CopyTemporaries(const QString& folder)
-    : m_folder(folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder)
+CopyTemporaries::CopyTemporaries(const QString& folder) : m_folder(folder)
 {
     if (m_folder.isEmpty()) {
         m_error = ENOENT;
         return;
     }
-    // mkpath says only whether it worked; opening the folder tells why it did not.
-    QDir().mkpath(m_folder);
     m_dirFd.reset(
         ::open(Platform::Encode(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!m_dirFd.valid()) {
+    struct stat st = {};
+    struct statfs fs = {};
+    if (!m_dirFd.valid() || ::fstat(m_dirFd.get(), &st) != 0 ||
+        ::fstatfs(m_dirFd.get(), &fs) != 0) {
         m_error = errno;
         return;
     }
-    RemoveLeftovers(m_dirFd.get());
-    m_error = Lock();
+    m_device = st.st_dev;
+    m_throughFuse = fs.f_type == FUSE_SUPER_MAGIC;
+    m_ordered = m_throughFuse || fs.f_type == MSDOS_SUPER_MAGIC || fs.f_type == EXFAT_SUPER_MAGIC;
+
+    std::vector<QByteArray> ours;
+    DirectoryReader reader(m_dirFd.get(), ".", DirectoryReader::Links::NotFollowed);
+    try {
+        while (reader.Next()) {
+            const QByteArray& name = reader.rawName();
+            const QByteArray owner = OwnerOf(name);
+            if (!owner.isEmpty() && reader.isDirectory() == (name == owner))
+                ours.push_back(name);
+            else if (reader.isDirectory())
+                m_subfolders << name;
+            else
+                m_others << name;
+        }
+    } catch (const AppError&) {
+        // A listing cut short: the leftovers not seen wait for the next copy.
+    }
+    reader.Close();
+    QHash<QByteArray, bool> inUse;
+    for (const QByteArray& name : ours) {
+        const QByteArray owner = OwnerOf(name);
+        auto known = inUse.constFind(owner);
+        if (known == inUse.constEnd())
+            known = inUse.insert(owner, StillInUse(m_dirFd.get(), owner));
+        if (!*known && name != owner)
+            ::unlinkat(m_dirFd.get(), name.constData(), 0);
+    }
 }
 
 CopyTemporaries::~CopyTemporaries()
 {
     if (m_lockFd.valid())
-        ::unlinkat(m_dirFd.get(), LockName(m_token).constData(), 0);
+        RemoveLockFolder(m_dirFd.get(), m_lockFd.get(), m_lockName);
+}
+
+bool CopyTemporaries::IsSubfolder(const QByteArray& name) const
+{
+    if (m_subfolders.contains(name))
+        return true;
+    struct stat st = {};
+    return m_others.contains(name) && ::fstatat(m_dirFd.get(), name.constData(), &st, 0) == 0 &&
+           S_ISDIR(st.st_mode);
 }
 
 int CopyTemporaries::Lock()
 {
-    for (int attempt = 1;; ++attempt) {
-        QByteArray path = Platform::Encode(m_folder + u'/' + kCopyTempPrefix) +
-                          QByteArray(kTokenLength, 'X') + Latin1(kCopyLockSuffix);
-        m_lockFd.reset(
-            ::mkostemps(path.data(), static_cast<int>(kCopyLockSuffix.size()), O_CLOEXEC));
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        QByteArray path =
+            Platform::Encode(m_folder + u'/' + kCopyTempPrefix) + QByteArray(kTokenLength, 'X');
+        if (!::mkdtemp(path.data()))
+            return errno;
+        m_lockName = path.mid(path.lastIndexOf('/') + 1);
+        m_lockFd.reset(::openat(m_dirFd.get(), m_lockName.constData(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!m_lockFd.valid())
             return errno;
         ::flock(m_lockFd.get(), LOCK_EX | LOCK_NB);
-        m_token = path.mid(path.size() - kCopyLockSuffix.size() - kTokenLength, kTokenLength);
-        // Another copy clearing leftovers may have taken the file for a dead one between its
-        // creation and the lock; then it is gone from the folder and a new one is needed.
+        // Another copy clearing leftovers may have taken the folder for a dead one between its
+        // creation and the lock; then it is gone and a new one is needed.
         struct stat held = {};
         struct stat named = {};
         if (::fstat(m_lockFd.get(), &held) == 0 &&
-            ::fstatat(m_dirFd.get(), LockName(m_token).constData(), &named, AT_SYMLINK_NOFOLLOW) ==
-                0 &&
+            ::fstatat(m_dirFd.get(), m_lockName.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             held.st_ino == named.st_ino)
             return 0;
-        if (attempt == 3)
-            return 0; // whatever happens here, real names stay whole
+        m_lockFd.reset();
     }
+    return EAGAIN;
 }
 
-UniqueFd CopyTemporaries::Create(QByteArray& name)
+int CopyTemporaries::MakeSubfolder(const QByteArray& name)
 {
-    for (;;) {
-        name = Latin1(kCopyTempPrefix) + m_token + '-' + QByteArray::number(++m_count) +
-               Latin1(kCopyTempSuffix);
-        UniqueFd fd(::openat(m_dirFd.get(), name.constData(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (fd.valid() || errno != EEXIST)
-            return fd;
+    if (m_ordered && !m_lockFd.valid())
+        Lock(); // where it cannot be made, the subfolder may still be
+    return ::mkdirat(m_dirFd.get(), name.constData(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+UniqueFd CopyTemporaries::Create(QByteArray& name, mode_t mode)
+{
+    if (!m_lockFd.valid()) {
+        if (const int err = Lock()) {
+            errno = err;
+            return UniqueFd();
+        }
     }
+    // Short names: a FAT folder is searched from its start for every name.
+    name = QByteArray::number(++m_count);
+    if (!m_ordered)
+        name = m_lockName + '-' + name;
+    return UniqueFd(
+        ::openat(tempFd(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+}
+
+int CopyTemporaries::Flush(const QByteArray& name) const
+{
+    const UniqueFd fd(::openat(tempFd(), name.constData(), O_RDONLY | O_CLOEXEC));
+    const int err = !fd.valid() || ::fdatasync(fd.get()) != 0 ? errno : 0;
+    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP ? 0 : err;
+}
+
+int CopyTemporaries::Publish(const QByteArray& name, const QByteArray& realName) const
+{
+    return ::renameat(tempFd(), name.constData(), m_dirFd.get(), realName.constData()) == 0 ? 0
+                                                                                            : errno;
+}
+
+void CopyTemporaries::Discard(const QByteArray& name) const
+{
+    ::unlinkat(tempFd(), name.constData(), 0);
 }

@@ -52,8 +52,8 @@ QString TempFolder::MakeFolder(const QString& name) const
 
 namespace {
 
-// Runs a tool; empty when it ended well, otherwise what went wrong.
-QString RunTool(const QString& program, const QStringList& arguments)
+// Runs a tool; empty when it ended well, otherwise what went wrong. Its output in `out`.
+QString RunTool(const QString& program, const QStringList& arguments, QByteArray* out = nullptr)
 {
     const QString found = QStandardPaths::findExecutable(
         program, {u"/usr/bin"_s, u"/bin"_s, u"/usr/sbin"_s, u"/sbin"_s});
@@ -61,8 +61,10 @@ QString RunTool(const QString& program, const QStringList& arguments)
         return program + u" is not installed"_s;
     QProcess process;
     process.start(found, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
+    const bool ended = process.waitForFinished(30000);
+    if (out)
+        *out = process.readAllStandardOutput();
+    if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return program + u" failed: "_s +
                QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
     return {};
@@ -78,17 +80,16 @@ bool IsMountPoint(const QString& path)
 
 FatStick::FatStick(int megabytes)
 {
-    const QString image = m_dir / u"stick.img"_s;
     QDir().mkpath(path());
-    m_unavailable = RunTool(u"mkfs.vfat"_s,
-                            {u"-C"_s, u"-F"_s, u"32"_s, image, QString::number(megabytes * 1024)});
+    m_unavailable = RunTool(
+        u"mkfs.vfat"_s, {u"-C"_s, u"-F"_s, u"32"_s, image(), QString::number(megabytes * 1024)});
     if (m_unavailable.isEmpty())
-        m_unavailable = RunTool(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image, path()});
+        m_unavailable = RunTool(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image(), path()});
     if (m_unavailable.isEmpty() && !IsMountPoint(path()))
         m_unavailable = u"fusefat did not mount the image"_s;
 }
 
-FatStick::~FatStick()
+void FatStick::Unmount()
 {
     // The driver may still be busy with the last writes for a moment.
     for (int attempt = 0; attempt < 50 && IsMountPoint(path()); ++attempt) {
@@ -96,6 +97,22 @@ FatStick::~FatStick()
             break;
         QThread::msleep(100);
     }
+}
+
+QStringList FatStick::Listing(const QString& folder) const
+{
+    QByteArray out;
+    const QString failure =
+        RunTool(u"mdir"_s, {u"-b"_s, u"-a"_s, u"-i"_s, image(), u"::"_s + folder}, &out);
+    QStringList names;
+    for (const QString& line : QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts))
+        names << QDir(line).dirName(); // "::/Music/a.mp3", a folder with a last "/"
+    return failure.isEmpty() ? names : QStringList{failure};
+}
+
+QString FatStick::Check() const
+{
+    return RunTool(u"fsck.vfat"_s, {u"-n"_s, image()});
 }
 
 ScopedEnv::ScopedEnv(const char* name, const QString& value) : m_name(name)

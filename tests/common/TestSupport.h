@@ -87,11 +87,17 @@ class FatStick
 {
 public:
     explicit FatStick(int megabytes);
-    ~FatStick();
+    ~FatStick() { Unmount(); }
     Q_DISABLE_COPY(FatStick)
 
     QString unavailable() const { return m_unavailable; }
     QString path() const { return m_dir / QStringLiteral("stick"); }
+    QString image() const { return m_dir / QStringLiteral("stick.img"); }
+    void Unmount();
+    // Once unmounted: a folder's names ("/Music") in directory order, or what went wrong (mdir
+    // reads 40 MB or more as FAT32); what fsck.vfat finds wrong, empty when the image is clean.
+    QStringList Listing(const QString& folder) const;
+    QString Check() const;
 
 private:
     TempFolder m_dir;
