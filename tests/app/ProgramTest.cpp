@@ -222,9 +222,9 @@ TEST(Program, PreviewThenTheRunWithItsSeed)
 // only in case count as one, random rename works, and a second run onto the stick too. Past
 // the stick's room, what fits arrives whole, the rest fails without leaving anything behind,
 // and the run still ends normally.
-TEST(Program, FatStickNamesCaseAndAFullStick)
+TEST(Program, FuseStickNamesCaseAndAFullStick)
 {
-    FatStick stick(4);
+    FuseStick stick(4);
     if (!stick.unavailable().isEmpty())
         GTEST_SKIP() << stick.unavailable().toStdString();
     const AwkwardLibrary small(20000), large(1000000);

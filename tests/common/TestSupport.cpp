@@ -78,18 +78,30 @@ bool IsMountPoint(const QString& path)
 
 } // namespace
 
-FatStick::FatStick(int megabytes)
+FuseStick::FuseStick(int megabytes, Kind kind)
 {
     QDir().mkpath(path());
-    m_unavailable = RunTool(
-        u"mkfs.vfat"_s, {u"-C"_s, u"-F"_s, u"32"_s, image(), QString::number(megabytes * 1024)});
-    if (m_unavailable.isEmpty())
-        m_unavailable = RunTool(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image(), path()});
+    if (kind == Kind::Fat32) {
+        m_unavailable = RunTool(u"mkfs.vfat"_s, {u"-C"_s, u"-F"_s, u"32"_s, image(),
+                                                 QString::number(megabytes * 1024)});
+        if (m_unavailable.isEmpty())
+            m_unavailable = RunTool(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image(), path()});
+    } else {
+        QFile file(image());
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64{megabytes} << 20))
+            m_unavailable = u"cannot make the image"_s;
+        file.close();
+        if (m_unavailable.isEmpty())
+            m_unavailable = RunTool(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image()});
+        // Files and folders show as the user's own.
+        if (m_unavailable.isEmpty())
+            m_unavailable = RunTool(u"fuse2fs"_s, {image(), path(), u"-o"_s, u"fakeroot"_s});
+    }
     if (m_unavailable.isEmpty() && !IsMountPoint(path()))
-        m_unavailable = u"fusefat did not mount the image"_s;
+        m_unavailable = u"the image was not mounted"_s;
 }
 
-void FatStick::Unmount()
+void FuseStick::Unmount()
 {
     // The driver may still be busy with the last writes for a moment.
     for (int attempt = 0; attempt < 50 && IsMountPoint(path()); ++attempt) {
@@ -99,7 +111,7 @@ void FatStick::Unmount()
     }
 }
 
-QStringList FatStick::Listing(const QString& folder) const
+QStringList FuseStick::Listing(const QString& folder) const
 {
     QByteArray out;
     const QString failure =
@@ -110,7 +122,7 @@ QStringList FatStick::Listing(const QString& folder) const
     return failure.isEmpty() ? names : QStringList{failure};
 }
 
-QString FatStick::Check() const
+QString FuseStick::Check() const
 {
     return RunTool(u"fsck.vfat"_s, {u"-n"_s, image()});
 }

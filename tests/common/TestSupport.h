@@ -81,20 +81,26 @@ void ExpectBox(const DialogRequest& request, const QString& text, MsgIcon icon,
 // can; tests of the archive mark skip with it.
 QString NoUserXattrs(const QString& folder);
 
-// A small FAT32 file system in an image file, mounted through FUSE (fusefat) while the object
-// lives; where that cannot be done, unavailable() says why and the test should skip.
-class FatStick
+// A small file system in an image file, mounted through FUSE while the object lives: FAT32
+// (fusefat), or ext4 (fuse2fs, which unlike fusefat tells its free space); where that cannot be
+// done, unavailable() says why and the test should skip.
+class FuseStick
 {
 public:
-    explicit FatStick(int megabytes);
-    ~FatStick() { Unmount(); }
-    Q_DISABLE_COPY(FatStick)
+    enum class Kind
+    {
+        Fat32,
+        Ext4
+    };
+    explicit FuseStick(int megabytes, Kind kind = Kind::Fat32);
+    ~FuseStick() { Unmount(); }
+    Q_DISABLE_COPY(FuseStick)
 
     QString unavailable() const { return m_unavailable; }
     QString path() const { return m_dir / QStringLiteral("stick"); }
     QString image() const { return m_dir / QStringLiteral("stick.img"); }
     void Unmount();
-    // Once unmounted: a folder's names ("/Music") in directory order, or what went wrong (mdir
+    // FAT32, once unmounted: a folder's names ("/Music") in directory order, or what went wrong (mdir
     // reads 40 MB or more as FAT32); what fsck.vfat finds wrong, empty when the image is clean.
     QStringList Listing(const QString& folder) const;
     QString Check() const;

@@ -485,3 +485,98 @@ TEST(ShuffleRun, ConvertsWhatThePlayerDoesNotPlay)
         }
     }
 }
+
+namespace {
+
+// Forty names from one to four FAT slots long, in an order neither alphabetical nor by length.
+QStringList VariedNames()
+{
+    QStringList names;
+    for (int i = 0; i < 40; ++i)
+        names << u"%1%2.mp3"_s.arg(QChar(u'a' + (i * 7) % 26)).arg(QString((i * 11) % 37, u'x'));
+    return names;
+}
+
+QStringList Targets(const DestinationPlan& plan)
+{
+    QStringList targets;
+    for (const PlannedPass& pass : plan.passes)
+        for (const PlannedFile& file : pass.files)
+            targets << file.target;
+    return targets;
+}
+
+} // namespace
+
+// On a FAT stick each folder a run fills lists its files in play order: the copy order in a
+// folder that held long names and was emptied; the new names' order in every subfolder of a
+// kept folder, whose device playlist, written over a longer one, lists them so. The image
+// stays clean.
+TEST(ShuffleRun, OnFatEveryFolderListsItsFilesInPlayOrder)
+{
+    Library lib;
+    for (const QString& name : VariedNames())
+        lib.Add({name}, 1000);
+    for (const bool kept : {false, true}) {
+        FuseStick stick(40);
+        if (!stick.unavailable().isEmpty())
+            GTEST_SKIP() << stick.unavailable().toStdString();
+        const QString music = stick.path() + u"/Music"_s;
+        QDir().mkpath(music);
+        for (int i = 0; i < 15; ++i)
+            QFile(music + u"/An old track with a rather long name %1.mp3"_s.arg(i))
+                .open(QIODevice::WriteOnly);
+        if (kept) {
+            QFile longer(music + u"/Music.m3u"_s);
+            ASSERT_TRUE(longer.open(QIODevice::WriteOnly));
+            longer.write(QByteArray(5000, 'x'));
+        }
+        ShuffleJob job = lib.Job(u"*.mp3"_s, {music + u",30,0"_s}, kept ? 1 : 0);
+        job.player = {kept, kept ? 7 : 0, {}, 192, u"*.mp3"_s, false};
+        Shuffle run(kept ? std::initializer_list<MsgResult>{MsgResult::No, MsgResult::OK}
+                         : std::initializer_list<MsgResult>{});
+        RecordingHost& host = run.host;
+        ShuffleRun shuffle(job, host, !kept, {5, false});
+        ASSERT_EQ(shuffle.Run(), ShuffleOutcome::Finished);
+        const QStringList targets = Targets(shuffle.Plan()->destinations[0]);
+        ASSERT_EQ(targets.size(), 40);
+        if (kept) {
+            EXPECT_EQ(ReadAll(music + u"/Music.m3u"_s),
+                      (u"#EXTM3U\r\n"_s + targets.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+        }
+        stick.Unmount();
+        if (!kept) {
+            EXPECT_EQ(stick.Listing(u"/Music"_s), targets);
+        } else {
+            EXPECT_EQ(stick.Listing(u"/Music"_s).filter(QRegularExpression(u"^\\d+$"_s)),
+                      (QStringList{u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s, u"06"_s}));
+            for (int folder = 1; folder <= 6; ++folder) {
+                const QString prefix = u"%1/"_s.arg(folder, 2, 10, QChar(u'0'));
+                const QStringList inside =
+                    targets.filter(QRegularExpression(u'^' + prefix)).replaceInStrings(prefix, QString());
+                EXPECT_EQ(stick.Listing(u"/Music/"_s + prefix.chopped(1)), inside);
+            }
+        }
+        EXPECT_EQ(stick.Check(), QString());
+    }
+}
+
+// "free" on a small file system that tells its room: the run fills it without running out.
+TEST(ShuffleRun, AFreeDestinationFillsItsFileSystemWithoutRunningOut)
+{
+    FuseStick stick(8, FuseStick::Kind::Ext4);
+    if (!stick.unavailable().isEmpty())
+        GTEST_SKIP() << stick.unavailable().toStdString();
+    Library lib;
+    for (int i = 0; i < 600; ++i)
+        lib.Add({u"s%1.mp3"_s.arg(i)}, 8000 + (i * 7919) % 32000);
+    const QString music = stick.path() + u"/Music"_s;
+    QDir().mkpath(music);
+    Shuffle run;
+    EXPECT_EQ(run.Go(lib.Job(u"*.mp3"_s, {music + u",FREE,0"_s}), true), ShuffleOutcome::Finished);
+    EXPECT_EQ(run.host.failures, QStringList());
+    qint64 bytes = 0;
+    for (const QString& name : FilesIn(music))
+        bytes += QFileInfo(music + u'/' + name).size();
+    EXPECT_GT(bytes, 4 * 1048576) << "most of the 6 MB the file system had";
+}

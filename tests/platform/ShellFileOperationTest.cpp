@@ -160,7 +160,7 @@ TEST(ShellFileOperation, CopyFailuresAreListedAndTheOthersStillCopied)
 // copies, and two subfolders made on the way list their files in the order of the targets.
 TEST(ShellFileOperation, OnFatFoldersListTheirFilesInTheOrderOfTheTargets)
 {
-    FatStick stick(40);
+    FuseStick stick(40);
     if (!stick.unavailable().isEmpty())
         GTEST_SKIP() << stick.unavailable().toStdString();
     TempFolder temp;
