@@ -13,6 +13,7 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <limits>
 #include <map>
 #include <memory>
 #include <sys/sendfile.h>
@@ -55,7 +56,8 @@ struct Source
     UniqueFd fd;
     struct stat st = {};
     int error = 0;
-    off_t advised = 0; // bytes asked of the read-ahead
+    off_t advised = 0;    // bytes asked of the read-ahead
+    qsizetype later = -1; // a pipe, opened only when its turn comes: the index of its source
 };
 
 struct PendingFile
@@ -159,13 +161,24 @@ TargetFolder& CopyOperation::FolderFor(qsizetype index, QByteArray& name)
 // The next source, opened; the ones after it are opened and their reading started.
 Source CopyOperation::TakeSource()
 {
-    auto openNext = [this] {
-        Source& source = m_ahead.emplace_back();
+    const auto open = [this](Source& source, qsizetype index) {
         source.fd.reset(
-            ::open(Platform::Encode(m_sources.at(m_opened++)).constData(), O_RDONLY | O_CLOEXEC));
-        if (!source.fd.valid() || ::fstat(source.fd.get(), &source.st) != 0) {
+            ::open(Platform::Encode(m_sources.at(index)).constData(), O_RDONLY | O_CLOEXEC));
+        if (!source.fd.valid() || ::fstat(source.fd.get(), &source.st) != 0)
             source.error = errno;
-        } else if (S_ISREG(source.st.st_mode)) {
+    };
+    auto openNext = [this, &open] {
+        Source& source = m_ahead.emplace_back();
+        const qsizetype index = m_opened++;
+        // Opening a pipe waits for its writer: not before the files ahead of it are copied.
+        struct stat st = {};
+        if (::stat(Platform::Encode(m_sources.at(index)).constData(), &st) == 0 &&
+            S_ISFIFO(st.st_mode)) {
+            source.later = index;
+            return;
+        }
+        open(source, index);
+        if (source.error == 0 && S_ISREG(source.st.st_mode)) {
             source.advised = std::min(source.st.st_size, kAheadBytes);
             ::posix_fadvise(source.fd.get(), 0, source.advised, POSIX_FADV_WILLNEED);
             m_aheadBytes += source.advised;
@@ -176,6 +189,8 @@ Source CopyOperation::TakeSource()
     Source source = std::move(m_ahead.front());
     m_ahead.pop_front();
     m_aheadBytes -= source.advised;
+    if (source.later >= 0)
+        open(source, source.later);
     while (m_opened < m_sources.size() && m_ahead.size() < kAheadFiles &&
            m_aheadBytes < kAheadBytes)
         openNext();
@@ -187,7 +202,11 @@ Source CopyOperation::TakeSource()
 Outcome CopyOperation::CopyData(const Source& source, int out, Method& method, int& err)
 {
     const int in = source.fd.get();
-    const off_t size = source.st.st_size;
+    // A pipe has no size: it is read to its end.
+    const bool pipe = S_ISFIFO(source.st.st_mode);
+    const off_t size = pipe ? std::numeric_limits<off_t>::max() : source.st.st_size;
+    if (pipe)
+        method = Method::ReadWrite;
     std::vector<char> buffer;
     for (off_t written = 0; written < size;) {
         const auto want = static_cast<size_t>(std::min(size - written, off_t{kChunkBytes}));
@@ -298,7 +317,7 @@ Outcome CopyOperation::CopyOne(qsizetype index)
         return Outcome::Failed;
     }
     int err = source.error;
-    if (err == 0 && !S_ISREG(source.st.st_mode))
+    if (err == 0 && !S_ISREG(source.st.st_mode) && !S_ISFIFO(source.st.st_mode))
         err = S_ISDIR(source.st.st_mode) ? EISDIR : EINVAL;
     if (err == 0 && name.isEmpty())
         err = EINVAL;

@@ -100,8 +100,9 @@ public:
     QString path() const { return m_dir / QStringLiteral("stick"); }
     QString image() const { return m_dir / QStringLiteral("stick.img"); }
     void Unmount();
-    // FAT32, once unmounted: a folder's names ("/Music") in directory order, or what went wrong (mdir
-    // reads 40 MB or more as FAT32); what fsck.vfat finds wrong, empty when the image is clean.
+    // FAT32, once unmounted: a folder's names ("/Music") in directory order, or what went wrong
+    // (mdir reads 40 MB or more as FAT32); what fsck.vfat finds wrong, empty when the image is
+    // clean.
     QStringList Listing(const QString& folder) const;
     QString Check() const;
 

@@ -552,8 +552,8 @@ TEST(ShuffleRun, OnFatEveryFolderListsItsFilesInPlayOrder)
                       (QStringList{u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s, u"06"_s}));
             for (int folder = 1; folder <= 6; ++folder) {
                 const QString prefix = u"%1/"_s.arg(folder, 2, 10, QChar(u'0'));
-                const QStringList inside =
-                    targets.filter(QRegularExpression(u'^' + prefix)).replaceInStrings(prefix, QString());
+                const QStringList inside = targets.filter(QRegularExpression(u'^' + prefix))
+                                               .replaceInStrings(prefix, QString());
                 EXPECT_EQ(stick.Listing(u"/Music/"_s + prefix.chopped(1)), inside);
             }
         }

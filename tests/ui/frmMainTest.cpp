@@ -14,7 +14,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
+#include <csignal>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -494,4 +500,78 @@ TEST_F(MainWindowTest, PlayerSettingsGoIntoTheDocument)
     w.LoadSettings(target);
     EXPECT_EQ(w.CurrentJob().player,
               (PlayerSettings{true, 255, u"opus"_s, 96, u"*.mp3,*.ogg"_s, true}));
+}
+
+// Closing the window, or Cancel in the copy window, while the run copies a long file from a
+// slow source (a pipe whose writer waits) asks at once, whatever the copy is doing. Yes ends
+// that file cleanly and runs the finish sequence (and closes the window after a close
+// request); No lets the copy go on to the end of the file.
+TEST_F(MainWindowTest, CancellingDuringALongCopyIsAskedAtOnce)
+{
+    for (const auto& [viaClose, answer] :
+         {std::pair{true, MsgResult::Yes}, std::pair{false, MsgResult::No}}) {
+        ScriptedDialogs script;
+        frmMain& w = Open();
+        w.show();
+        const TempFolder root;
+        const QString destination = TypeJob(w, root);
+        const QString pipe = root / u"lib/big.mp3"_s;
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        // A copy that stops reading leaves the writer a broken pipe, not a dead process.
+        std::signal(SIGPIPE, SIG_IGN);
+        std::atomic<bool> started = false, finished = false, askedInTime = false;
+        std::promise<void> answered;
+        std::thread writer([&] {
+            QFile out(pipe);
+            if (!out.open(QIODevice::WriteOnly))
+                return;
+            out.write(QByteArray(1 << 20, 'a'));
+            out.flush();
+            started = true;
+            answered.get_future().wait();
+            out.write(QByteArray(1 << 20, 'b'));
+            out.close();
+            finished = true;
+        });
+        script->onRequest = [&](const DialogRequest& request) {
+            if (request.text == u"Are you sure you want to cancel?"_s) {
+                askedInTime = !finished;
+                answered.set_value();
+            }
+        };
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &w, [&, viaClose = viaClose] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->objectName() != u"FileOperationProgress"_s || !started)
+                    continue;
+                poll.stop();
+                if (viaClose)
+                    w.close();
+                else
+                    Click(*top, "cmdCancel");
+                return;
+            }
+        });
+        poll.start(5);
+        // Keep the destination's content; the question; "Done!"; after the close, the question
+        // to save the new settings.
+        for (const MsgResult given : {MsgResult::No, answer, MsgResult::OK})
+            script->Queue(given);
+        if (viaClose)
+            script->Queue(MsgResult::No);
+        Press("cmdOK");
+        writer.join();
+        EXPECT_TRUE(askedInTime) << "the question came only after the file";
+        const QStringList left =
+            QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        if (answer == MsgResult::Yes) {
+            EXPECT_FALSE(left.contains(u"big.mp3"_s)) << left.join(u' ').toStdString();
+            EXPECT_TRUE(left.filter(u".pendrift"_s).isEmpty()) << left.join(u' ').toStdString();
+            EXPECT_FALSE(w.isVisible());
+        } else {
+            EXPECT_EQ(QFileInfo(destination + u"/big.mp3"_s).size(), 2 << 20);
+            EXPECT_TRUE(w.isVisible());
+        }
+        EXPECT_EQ(script->Requests().at(2).text, u"Done!"_s);
+    }
 }
