@@ -5,6 +5,7 @@
 #include "engine/Transfer.h"
 #include "engine/WildcardPattern.h"
 #include "media/AudioInfo.h"
+#include "media/ConversionCache.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -67,6 +68,7 @@ std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
     std::vector<LibraryFile> files;
     files.reserve(static_cast<std::size_t>(paths.size()));
     FileFactsReader reader;
+    const ConversionCache cache;
     for (const QString& path : paths) {
         const FileFacts facts = reader.Read(path);
         LibraryFile& file = files.emplace_back(
@@ -77,10 +79,15 @@ std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
             file.convert = true;
             file.name = ParsePath(path, PathPart::BaseName) + u'.' +
                         TargetExtension(conversion->settings.format);
-            try {
-                file.size = ExpectedConvertedSize(ProbeAudio(path), conversion->settings);
-            } catch (const AppError&) {
-                // Left to the conversion, which says why it cannot be done.
+            // A conversion kept from an earlier run counts with its real size.
+            if (const std::optional<qint64> cached = cache.CachedSize(path, conversion->settings)) {
+                file.size = *cached;
+            } else {
+                try {
+                    file.size = ExpectedConvertedSize(ProbeAudio(path), conversion->settings);
+                } catch (const AppError&) {
+                    // Left to the conversion, which says why it cannot be done.
+                }
             }
         }
         if (afterEach)

@@ -11,6 +11,13 @@
 #include <QSaveFile>
 #include <cmath>
 
+namespace {
+
+// Converted files handed to one copy at a time.
+constexpr int kConvertedPerCopy = 8;
+
+} // namespace
+
 QString PlaylistPath(const QString& destinationFolder)
 {
     const QString parent = ParsePath(
@@ -104,26 +111,6 @@ void Transfer::ApplySteps(const RunPlan& plan)
     }
 }
 
-void Transfer::CopyPlain(const QString& folderSlash, const PlannedPass& pass, std::size_t begin,
-                         std::size_t end, QStringList& arrived, qint64& missing)
-{
-    if (begin == end)
-        return;
-    QStringList sources;
-    QStringList targets;
-    for (std::size_t i = begin; i < end; ++i) {
-        sources << pass.files[i].source;
-        targets << folderSlash + pass.files[i].target;
-    }
-    const FileOperationResult copied = TimedCopy(sources, targets);
-    for (std::size_t i = begin; i < end; ++i) {
-        if (copied.arrived.value(static_cast<qsizetype>(i - begin)))
-            arrived << pass.files[i].target;
-        else
-            missing += pass.files[i].size;
-    }
-}
-
 FileOperationResult Transfer::TimedCopy(const QStringList& sources, const QStringList& targets)
 {
     const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
@@ -147,13 +134,42 @@ QStringList Transfer::Copy(const DestinationPlan& destination, const PlannedPass
     qint64 holds = pass.used;
     qint64 missing = 0;
     QStringList arrived;
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < pass.files.size(); ++i) {
-        const PlannedFile& file = pass.files[i];
-        if (!file.convert || !m_converter)
+    // Files go to the copy together, as one flush serves them all; with conversions, a few at a
+    // time, so that the copies go on while the next files are converted.
+    struct Item
+    {
+        QString source;
+        const PlannedFile* file;
+        qint64 lost; // what the pass does not hold when it does not arrive
+        CachedFile converted;
+    };
+    std::vector<Item> batch;
+    int convertedInBatch = 0;
+    const auto flush = [&] {
+        QStringList sources;
+        QStringList targets;
+        for (const Item& item : batch) {
+            sources << item.source;
+            targets << folderSlash + item.file->target;
+        }
+        const FileOperationResult copied =
+            batch.empty() ? FileOperationResult{} : TimedCopy(sources, targets);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            if (copied.arrived.value(static_cast<qsizetype>(i)))
+                arrived << batch[i].file->target;
+            else
+                missing += batch[i].lost;
+        }
+        batch.clear();
+        convertedInBatch = 0;
+    };
+    for (const PlannedFile& file : pass.files) {
+        if (!file.convert || !m_converter) {
+            batch.push_back({file.source, &file, file.size, {}});
             continue;
-        CopyPlain(folderSlash, pass, plain, i, arrived, missing);
-        plain = i + 1;
+        }
+        if (convertedInBatch >= kConvertedPerCopy)
+            flush();
         m_checkCancel();
         const ConversionResult converted = m_converter->Take();
         holds -= counted(file.size);
@@ -166,12 +182,14 @@ QStringList Transfer::Copy(const DestinationPlan& destination, const PlannedPass
                                   "room it was planned for")
                        .arg(file.source)
                        .arg(converted.file.size));
-        } else if (TimedCopy({converted.file.path}, {folderSlash + file.target}).arrived.value(0)) {
+        } else {
             holds += counted(converted.file.size);
-            arrived << file.target;
+            batch.push_back(
+                {converted.file.path, &file, counted(converted.file.size), converted.file});
+            ++convertedInBatch;
         }
     }
-    CopyPlain(folderSlash, pass, plain, pass.files.size(), arrived, missing);
+    flush();
     // The folder's earlier content counts too: the transfer is measured by what the step used.
     m_bytes += holds - missing;
     return arrived;

@@ -51,9 +51,6 @@ private:
     FileOperationResult TimedCopy(const QStringList& sources, const QStringList& targets);
     // Shows a failure as a copy shows its own.
     void Report(const QString& failure);
-    // Copies the files [begin, end) of the pass, none of them converted.
-    void CopyPlain(const QString& folderSlash, const PlannedPass& pass, std::size_t begin,
-                   std::size_t end, QStringList& arrived, qint64& missing);
 
     ShuffleHost& m_host;
     std::function<void()> m_checkCancel;

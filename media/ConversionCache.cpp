@@ -47,6 +47,34 @@ ConversionCache::ConversionCache(QString folder, qint64 maxBytes)
 {
 }
 
+QString ConversionCache::SourceKey(const QFileInfo& source)
+{
+    return HashOf(QStringLiteral("%1\n%2\n%3\n%4")
+                      .arg(kCacheVersion)
+                      .arg(source.absoluteFilePath())
+                      .arg(source.size())
+                      .arg(source.lastModified().toMSecsSinceEpoch()));
+}
+
+QString ConversionCache::FileName(const QString& sourceKey, const ConvertSettings& settings)
+{
+    return HashOf(QStringLiteral("%1\n%2\n%3\n%4")
+                      .arg(sourceKey, TargetFormatName(settings.format))
+                      .arg(settings.kbps)
+                      .arg(settings.levelLoudness ? 1 : 0)) +
+           u'.' + TargetExtension(settings.format);
+}
+
+std::optional<qint64> ConversionCache::CachedSize(const QString& source,
+                                                  const ConvertSettings& settings) const
+{
+    const QFileInfo info(source);
+    if (!info.isFile())
+        return std::nullopt;
+    const QFileInfo hit(m_folder + u'/' + FileName(SourceKey(info), settings));
+    return hit.isFile() ? std::optional(hit.size()) : std::nullopt;
+}
+
 std::optional<CachedFile> ConversionCache::Convert(const QString& source,
                                                    const ConvertSettings& settings,
                                                    const std::stop_token& stop)
@@ -56,16 +84,8 @@ std::optional<CachedFile> ConversionCache::Convert(const QString& source,
         throw AppError(ErrorNumber::PathFileAccess,
                        QStringLiteral("Cannot read \"%1\": No such file").arg(source));
     }
-    const QString sourceKey = HashOf(QStringLiteral("%1\n%2\n%3\n%4")
-                                         .arg(kCacheVersion)
-                                         .arg(info.absoluteFilePath())
-                                         .arg(info.size())
-                                         .arg(info.lastModified().toMSecsSinceEpoch()));
-    const QString name = HashOf(QStringLiteral("%1\n%2\n%3\n%4")
-                                    .arg(sourceKey, TargetFormatName(settings.format))
-                                    .arg(settings.kbps)
-                                    .arg(settings.levelLoudness ? 1 : 0)) +
-                         u'.' + TargetExtension(settings.format);
+    const QString sourceKey = SourceKey(info);
+    const QString name = FileName(sourceKey, settings);
     const QString path = m_folder + u'/' + name;
     CachedFile cached{path, 0, Hold(name)};
     if (const QFileInfo hit(path); hit.isFile()) {

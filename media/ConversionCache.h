@@ -2,6 +2,7 @@
 
 #include "media/ConvertSettings.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <QString>
@@ -42,11 +43,17 @@ public:
     std::optional<CachedFile> Convert(const QString& source, const ConvertSettings& settings,
                                       const std::stop_token& stop = {});
 
+    // The size of the converted file for `source` when the cache has it, without converting.
+    std::optional<qint64> CachedSize(const QString& source, const ConvertSettings& settings) const;
+
     // Drops the least recently used files until the folder holds at most the bound, keeping
     // those this process holds. Also removes temporaries a killed run left over a day ago.
     void Trim();
 
 private:
+    static QString SourceKey(const QFileInfo& source);
+    static QString FileName(const QString& sourceKey, const ConvertSettings& settings);
+
     struct Holds
     {
         QMutex mutex;
