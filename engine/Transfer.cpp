@@ -111,6 +111,37 @@ void Transfer::ApplySteps(const RunPlan& plan)
     }
 }
 
+struct Transfer::BatchItem
+{
+    QString source;
+    const PlannedFile* file;
+    qint64 lost;          // what the pass does not hold when it does not arrive
+    CachedFile converted; // held in the cache until it is copied
+};
+
+qint64 Transfer::CopyBatch(const QString& folderSlash, std::vector<BatchItem>& batch,
+                           QStringList& arrived)
+{
+    if (batch.empty())
+        return 0;
+    QStringList sources;
+    QStringList targets;
+    for (const BatchItem& item : batch) {
+        sources << item.source;
+        targets << folderSlash + item.file->target;
+    }
+    const FileOperationResult copied = TimedCopy(sources, targets);
+    qint64 missing = 0;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (copied.arrived.value(static_cast<qsizetype>(i)))
+            arrived << batch[i].file->target;
+        else
+            missing += batch[i].lost;
+    }
+    batch.clear();
+    return missing;
+}
+
 FileOperationResult Transfer::TimedCopy(const QStringList& sources, const QStringList& targets)
 {
     const qint64 startSeconds = QDateTime::currentSecsSinceEpoch();
@@ -136,31 +167,10 @@ QStringList Transfer::Copy(const DestinationPlan& destination, const PlannedPass
     QStringList arrived;
     // Files go to the copy together, as one flush serves them all; with conversions, a few at a
     // time, so that the copies go on while the next files are converted.
-    struct Item
-    {
-        QString source;
-        const PlannedFile* file;
-        qint64 lost; // what the pass does not hold when it does not arrive
-        CachedFile converted;
-    };
-    std::vector<Item> batch;
+    std::vector<BatchItem> batch;
     int convertedInBatch = 0;
     const auto flush = [&] {
-        QStringList sources;
-        QStringList targets;
-        for (const Item& item : batch) {
-            sources << item.source;
-            targets << folderSlash + item.file->target;
-        }
-        const FileOperationResult copied =
-            batch.empty() ? FileOperationResult{} : TimedCopy(sources, targets);
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            if (copied.arrived.value(static_cast<qsizetype>(i)))
-                arrived << batch[i].file->target;
-            else
-                missing += batch[i].lost;
-        }
-        batch.clear();
+        missing += CopyBatch(folderSlash, batch, arrived);
         convertedInBatch = 0;
     };
     for (const PlannedFile& file : pass.files) {

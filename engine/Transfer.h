@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class ConversionCache;
 class ParallelConverter;
@@ -45,9 +46,14 @@ public:
     double CopySeconds() const { return static_cast<double>(m_milliseconds) / 1000.0; }
 
 private:
+    struct BatchItem;
+
     // The targets of the files that arrived.
     QStringList Copy(const DestinationPlan& destination, const PlannedPass& pass);
     void ApplySteps(const RunPlan& plan);
+    // Copies the batch and empties it; adds the targets that arrived, returns the bytes lost.
+    qint64 CopyBatch(const QString& folderSlash, std::vector<BatchItem>& batch,
+                     QStringList& arrived);
     FileOperationResult TimedCopy(const QStringList& sources, const QStringList& targets);
     // Shows a failure as a copy shows its own.
     void Report(const QString& failure);

@@ -197,6 +197,20 @@ Source CopyOperation::TakeSource()
     return source;
 }
 
+// Writes all of `data`; 0, or the error number.
+int WriteAll(int out, const char* data, size_t size)
+{
+    for (size_t done = 0; done < size;) {
+        const ssize_t w = ::write(out, data + done, size - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return w < 0 ? errno : EIO;
+        done += static_cast<size_t>(w);
+    }
+    return 0;
+}
+
 // Copies the source's bytes to `out` in chunks; errno in `err` when it fails. A source that
 // grows meanwhile is copied as it was when opened.
 Outcome CopyOperation::CopyData(const Source& source, int out, Method& method, int& err)
@@ -231,15 +245,10 @@ Outcome CopyOperation::CopyData(const Source& source, int out, Method& method, i
         } else {
             buffer.resize(want);
             n = ::read(in, buffer.data(), want);
-            for (ssize_t done = 0; n > 0 && done < n;) {
-                const ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
-                if (w < 0 && errno == EINTR)
-                    continue;
-                if (w <= 0) {
-                    err = w < 0 ? errno : EIO;
+            if (n > 0) {
+                err = WriteAll(out, buffer.data(), static_cast<size_t>(n));
+                if (err != 0)
                     return Outcome::Failed;
-                }
-                done += w;
             }
         }
         if (n < 0) {

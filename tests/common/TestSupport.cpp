@@ -66,7 +66,9 @@ QString RunTool(const QString& program, const QStringList& arguments, QByteArray
         *out = process.readAllStandardOutput();
     if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return program + u" failed: "_s +
-               QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+               QString::fromLocal8Bit(process.readAllStandardError() +
+                                      (out ? *out : process.readAllStandardOutput()))
+                   .trimmed();
     return {};
 }
 
@@ -85,7 +87,7 @@ FuseStick::FuseStick(int megabytes, Kind kind)
         m_unavailable = RunTool(u"mkfs.vfat"_s, {u"-C"_s, u"-F"_s, u"32"_s, image(),
                                                  QString::number(megabytes * 1024)});
         if (m_unavailable.isEmpty())
-            m_unavailable = RunTool(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image(), path()});
+            m_unavailable = Mount(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image(), path()});
     } else {
         QFile file(image());
         if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64{megabytes} << 20))
@@ -95,10 +97,29 @@ FuseStick::FuseStick(int megabytes, Kind kind)
             m_unavailable = RunTool(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image()});
         // Files and folders show as the user's own.
         if (m_unavailable.isEmpty())
-            m_unavailable = RunTool(u"fuse2fs"_s, {image(), path(), u"-o"_s, u"fakeroot"_s});
+            m_unavailable = Mount(u"fuse2fs"_s, {image(), path(), u"-o"_s, u"fakeroot"_s});
     }
-    if (m_unavailable.isEmpty() && !IsMountPoint(path()))
-        m_unavailable = u"the image was not mounted"_s;
+}
+
+QString FuseStick::Mount(const QString& driver, QStringList arguments)
+{
+    const QString found = QStandardPaths::findExecutable(
+        driver, {u"/usr/bin"_s, u"/bin"_s, u"/usr/sbin"_s, u"/sbin"_s});
+    if (found.isEmpty())
+        return driver + u" is not installed"_s;
+    // In the foreground, so that unmounting can wait until the driver has written its last
+    // blocks into the image.
+    // Its chatter goes to a file: a full pipe would stop it.
+    const QString log = m_dir / u"driver.log"_s;
+    m_driver = std::make_unique<QProcess>();
+    m_driver->setProcessChannelMode(QProcess::MergedChannels);
+    m_driver->setStandardOutputFile(log);
+    m_driver->start(found, arguments << u"-f"_s);
+    for (int waited = 0; waited < 100 && !IsMountPoint(path()); ++waited) {
+        if (m_driver->waitForFinished(100))
+            return driver + u" failed: "_s + QString::fromLocal8Bit(ReadAll(log)).trimmed();
+    }
+    return IsMountPoint(path()) ? QString() : u"the image was not mounted"_s;
 }
 
 void FuseStick::Unmount()
@@ -109,6 +130,8 @@ void FuseStick::Unmount()
             break;
         QThread::msleep(100);
     }
+    if (m_driver && m_driver->state() != QProcess::NotRunning && !m_driver->waitForFinished(30000))
+        m_driver->kill();
 }
 
 QStringList FuseStick::Listing(const QString& folder) const

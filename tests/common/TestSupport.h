@@ -4,10 +4,12 @@
 #include "tests/common/ScriptedDialogAnswerer.h"
 
 #include <QMap>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 
 // Installs a scripted answerer for the lifetime of the object; any request the test did not
@@ -107,8 +109,12 @@ public:
     QString Check() const;
 
 private:
+    // Starts the driver; empty once the image is mounted, otherwise what went wrong.
+    QString Mount(const QString& driver, QStringList arguments);
+
     TempFolder m_dir;
     QString m_unavailable;
+    std::unique_ptr<QProcess> m_driver;
 };
 
 QByteArray ReadAll(const QString& path);
