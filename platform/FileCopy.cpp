@@ -123,6 +123,8 @@ private:
     std::deque<Source> m_ahead;
     qsizetype m_opened = 0;
     off_t m_aheadBytes = 0;
+    // Which sources were pipes when the total was counted.
+    std::vector<bool> m_pipes;
 };
 
 TargetFolder& CopyOperation::FolderOf(const QString& folder)
@@ -171,9 +173,7 @@ Source CopyOperation::TakeSource()
         Source& source = m_ahead.emplace_back();
         const qsizetype index = m_opened++;
         // Opening a pipe waits for its writer: not before the files ahead of it are copied.
-        struct stat st = {};
-        if (::stat(Platform::Encode(m_sources.at(index)).constData(), &st) == 0 &&
-            S_ISFIFO(st.st_mode)) {
+        if (m_pipes.at(static_cast<std::size_t>(index))) {
             source.later = index;
             return;
         }
@@ -366,13 +366,18 @@ Outcome CopyOperation::CopyOne(qsizetype index)
     return Outcome::Done;
 }
 
-qint64 TotalSize(const QStringList& sources)
+// The bytes to copy, for the progress; notes the pipes on the way.
+qint64 TotalSize(const QStringList& sources, std::vector<bool>& pipes)
 {
     qint64 total = 0;
-    for (const QString& source : sources) {
+    pipes.assign(static_cast<std::size_t>(sources.size()), false);
+    for (qsizetype i = 0; i < sources.size(); ++i) {
         struct stat st = {};
-        if (::stat(Platform::Encode(source).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        if (::stat(Platform::Encode(sources.at(i)).constData(), &st) != 0)
+            continue;
+        if (S_ISREG(st.st_mode))
             total += st.st_size;
+        pipes[static_cast<std::size_t>(i)] = S_ISFIFO(st.st_mode);
     }
     return total;
 }
@@ -383,7 +388,7 @@ FileOperationResult CopyOperation::Run()
     if (m_sources.isEmpty())
         return result;
     m_tracker.Begin(FileOperationObserver::Kind::Copy, static_cast<int>(m_sources.size()),
-                    TotalSize(m_sources));
+                    TotalSize(m_sources, m_pipes));
     for (qsizetype i = 0; i < m_sources.size(); ++i) {
         if (m_tracker.Cancelled())
             break;
