@@ -156,16 +156,14 @@ void FileOperationProgress::Refresh()
 
     const QLocale locale;
     if (m_kind == Kind::Copy) {
-        m_lblBytes->setText(
-            QStringLiteral("%1 of %2")
-                .arg(Megabytes(locale, m_bytesDone), Megabytes(locale, m_totalBytes)));
+        // A pipe, or a file that grew, brings more than was counted at the start.
+        const qint64 total = std::max(m_totalBytes, m_bytesDone);
+        m_lblBytes->setText(QStringLiteral("%1 of %2")
+                                .arg(Megabytes(locale, m_bytesDone), Megabytes(locale, total)));
         const qint64 ms = m_started.elapsed();
         const qint64 rate = ms > 0 ? m_bytesDone * 1000 / ms : 0;
         m_lblRate->setText(Megabytes(locale, rate) + QStringLiteral("/s"));
-        m_pgbProgress->setValue(
-            m_totalBytes > 0
-                ? static_cast<int>(std::min(m_bytesDone, m_totalBytes) * kBarSteps / m_totalBytes)
-                : 0);
+        m_pgbProgress->setValue(total > 0 ? static_cast<int>(m_bytesDone * kBarSteps / total) : 0);
     } else {
         m_pgbProgress->setValue(m_itemCount > 0 ? m_itemNumber * kBarSteps / m_itemCount : 0);
     }

@@ -63,9 +63,12 @@ TEST(FileOperationProgress, ShowsTheWorkOverItsOwnerAndStaysForFailures)
                   kind == Kind::Copy
                       ? u"Copying files|File 2 of 4|b.bin|1.0 MB of 4.0 MB|MB/s|250"_s
                       : u"Deleting files|Item 2 of 4|b.bin|||500"_s);
-        if (kind == Kind::Copy)
+        if (kind == Kind::Copy) {
+            observer.AddBytes(4 << 20); // a pipe brings more than was counted
+            observer.StartItem(3, u"live"_s);
+            EXPECT_TRUE(Shown(*window).endsWith(u"live|5.0 MB of 5.0 MB|MB/s|1000"_s));
             QTest::mouseClick(window->findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
-        else
+        } else
             EXPECT_FALSE(window->close());
         EXPECT_TRUE(observer.CancelRequested() && window->isVisible());
         EXPECT_FALSE(observer.End());
