@@ -20,6 +20,7 @@ TEST(Dates, ShortLongAndIsoFormsOfTheLocale)
         {u"9.3.2026"_s, de, march9},
         {u"2026-03-09"_s, de, march9},
         {u"03/09/2026"_s, gb, QDate(2026, 9, 3)}, // day first in Britain
+        {u"01/01/1900"_s, gb, QDate(1900, 1, 1)}, // four digits are taken as written
     };
     for (const auto& [text, locale, date] : cases)
         EXPECT_EQ(ParseDate(text, locale), date) << text.toStdString();

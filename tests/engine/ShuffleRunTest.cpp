@@ -59,7 +59,7 @@ QStringList FilesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-const QRegularExpression kDoneLine(u"^Done in \\d+ seconds \\(Transferred \\d+ KB/s\\)$"_s);
+const QRegularExpression kDoneLine(u"^Done in \\d{1,3} seconds \\(Transferred \\d+ KB/s\\)$"_s);
 const QString kReport = u"An error occurred while doing stuff.\r\n"_s;
 const QByteArray kEmptyPlaylist("#EXTM3U\r\n");
 

@@ -110,6 +110,14 @@ TEST(ConversionCache, TrimDropsTheLeastRecentlyUsedButNothingHeldOrNotItsOwn)
                 QFileInfo::exists(paths[4]));
     EXPECT_TRUE(QFileInfo::exists(notes) && QFileInfo::exists(fresh));
     EXPECT_FALSE(QFileInfo::exists(stale));
+
+    // Exactly at its bound the cache keeps everything.
+    qint64 kept = 0;
+    for (const int i : {0, 3, 4})
+        kept += QFileInfo(paths[i]).size();
+    ConversionCache(dir / u"cache"_s, kept).Trim();
+    EXPECT_TRUE(QFileInfo::exists(paths[0]) && QFileInfo::exists(paths[3]) &&
+                QFileInfo::exists(paths[4]));
 }
 
 TEST(ParallelConverter, ResultsInSubmitOrderNamingFailuresWithinTheLookAhead)

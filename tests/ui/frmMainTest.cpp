@@ -500,6 +500,16 @@ TEST_F(MainWindowTest, PlayerSettingsGoIntoTheDocument)
     w.LoadSettings(target);
     EXPECT_EQ(w.CurrentJob().player,
               (PlayerSettings{true, 255, u"opus"_s, 96, u"*.mp3,*.ogg"_s, true}));
+
+    // A rate of 0 or a negative count is not a setting: the default rate, no subfolders.
+    WhenShown<frmPlayerSettings>([](frmPlayerSettings& dialog) {
+        dialog.txtConvertKbps()->setText(u"0"_s);
+        dialog.txtFilesPerFolder()->setText(u"-3"_s);
+        Click(dialog, "cmdOK");
+    });
+    Menu("mnuPlayerSettings")->trigger();
+    EXPECT_EQ(w.CurrentJob().player.convertKbps, PlayerSettings().convertKbps);
+    EXPECT_EQ(w.CurrentJob().player.filesPerFolder, 0);
 }
 
 // Closing the window, or Cancel in the copy window, while the run copies a long file from a
