@@ -38,8 +38,8 @@ TEST(CStringBuilder, EditingMembersAndTheirErrors)
     abc.setLength(-1);
     abc.setLength(3); // still in the buffer
     EXPECT_EQ(abc.ToString(), u"aXc"_s);
-    abc.Insert(3, u"d"_s).Insert(0, u"<"_s).Insert(2, u"--"_s);
-    EXPECT_EQ(abc.ToString(), u"<a--Xcd"_s);
+    abc.Insert(3, u"d"_s).Insert(0, u"<"_s).Insert(2, u"–€"_s);
+    EXPECT_EQ(abc.ToString(), u"<a–€Xcd"_s);
     abc.Remove(2, 2).Remove(0, 1).Remove(3).Remove(3, 1); // nothing, then up to the end
     EXPECT_EQ(abc.ToString(), u"aXc"_s);
 
