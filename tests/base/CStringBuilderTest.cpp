@@ -26,6 +26,8 @@ TEST(CStringBuilder, NulSeparatedListsGrowInWholeBumps)
     list.setCapacity(2048); // 3006 bytes after rounding: the text is cut to 1503 characters
     list.AppendWithCrLf(u"x"_s);
     EXPECT_EQ(list.ToString(), expected.left(1503) + u"x\r\n"_s);
+    list.setCapacity(4008);
+    EXPECT_EQ(list.Capacity(), 4008) << "a whole number of bumps is kept as it is";
 }
 
 TEST(CStringBuilder, EditingMembersAndTheirErrors)

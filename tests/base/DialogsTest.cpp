@@ -17,6 +17,9 @@ TEST(Dialogs, ConsoleAnswersWithTheDefaultButton)
                               MsgResult::No),
               MsgResult::No);
     Dialogs::MsgBox(u"Create them?"_s, MsgButtons::YesNo, MsgIcon::Exclamation); // Yes, the first
+    EXPECT_EQ(Dialogs::MsgBox(u"Go on?"_s, MsgButtons::OKCancel, MsgIcon::Question, {},
+                              MsgResult::Cancel),
+              MsgResult::Cancel);
     EXPECT_EQ(Dialogs::InputBox(u"Date?"_s, u"Helper"_s, u"1/1/2027"_s), QString());
     EXPECT_EQ(Dialogs::OpenFile(u"Open"_s, u"cfg,*.cfg"_s, {}, {}), QString());
     Dialogs::SetAnswerer(std::move(previous));
@@ -26,7 +29,7 @@ TEST(Dialogs, ConsoleAnswersWithTheDefaultButton)
     ASSERT_TRUE(written.open(out, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
     EXPECT_EQ(QString::fromLocal8Bit(written.readAll()),
               u"Pendrift: Delete first?\n-> No\nPendrift: Create them?\n-> Yes\n"
-              "Helper: Date?\n-> Cancel\nOpen\n-> Cancel\n"_s);
+              "Pendrift: Go on?\n-> Cancel\nHelper: Date?\n-> Cancel\nOpen\n-> Cancel\n"_s);
 }
 
 TEST(ErrorReport, CriticalOkCaptionedPendriftWithTheStandardDescriptions)
