@@ -508,8 +508,8 @@ QStringList Targets(const DestinationPlan& plan)
 
 } // namespace
 
-// On a FAT stick each folder a run fills lists its files in play order: the copy order in a
-// folder that held long names and was emptied; the new names' order in every subfolder of a
+// On a FAT stick each folder a run fills lists its files in play order: the copy order, or the
+// new names' order, in a folder that held long names and was emptied; in every subfolder of a
 // kept folder, whose device playlist, written over a longer one, lists them so. The image
 // stays clean.
 TEST(ShuffleRun, OnFatEveryFolderListsItsFilesInPlayOrder)
@@ -517,7 +517,7 @@ TEST(ShuffleRun, OnFatEveryFolderListsItsFilesInPlayOrder)
     Library lib;
     for (const QString& name : VariedNames())
         lib.Add({name}, 1000);
-    for (const bool kept : {false, true}) {
+    for (const auto& [kept, rename] : {std::pair{false, false}, {false, true}, {true, true}}) {
         FuseStick stick(40);
         if (!stick.unavailable().isEmpty())
             GTEST_SKIP() << stick.unavailable().toStdString();
@@ -531,7 +531,7 @@ TEST(ShuffleRun, OnFatEveryFolderListsItsFilesInPlayOrder)
             ASSERT_TRUE(longer.open(QIODevice::WriteOnly));
             longer.write(QByteArray(5000, 'x'));
         }
-        ShuffleJob job = lib.Job(u"*.mp3"_s, {music + u",30,0"_s}, kept ? 1 : 0);
+        ShuffleJob job = lib.Job(u"*.mp3"_s, {music + u",30,0"_s}, rename ? 1 : 0);
         job.player = {kept, kept ? 7 : 0, {}, 192, u"*.mp3"_s, false};
         Shuffle run(kept ? std::initializer_list<MsgResult>{MsgResult::No, MsgResult::OK}
                          : std::initializer_list<MsgResult>{});
@@ -540,6 +540,8 @@ TEST(ShuffleRun, OnFatEveryFolderListsItsFilesInPlayOrder)
         ASSERT_EQ(shuffle.Run(), ShuffleOutcome::Finished);
         const QStringList targets = Targets(shuffle.Plan()->destinations[0]);
         ASSERT_EQ(targets.size(), 40);
+        EXPECT_EQ(targets.filter(QRegularExpression(u"^(\\d+/)?[A-Z]\\d{4}\\.mp3$"_s)).size(),
+                  rename ? 40 : 0);
         if (kept) {
             EXPECT_EQ(ReadAll(music + u"/Music.m3u"_s),
                       (u"#EXTM3U\r\n"_s + targets.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
