@@ -4,6 +4,7 @@
 #include "platform/ShellFileOperation.h"
 #include "platform/private/CopyTemporaries.h"
 #include "platform/private/FileOperationTracker.h"
+#include "platform/private/SourceQueue.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <deque>
 #include <fcntl.h>
 #include <limits>
 #include <map>
@@ -37,10 +37,6 @@ constexpr size_t kFuseBatchFiles = 16;
 // Folders kept open at once, two descriptors each. A run's targets come folder by folder, so
 // a folder left behind is seldom needed again; when it is, it is opened anew.
 constexpr size_t kOpenFolders = 32;
-// Sources opened ahead of the one being copied and handed to the kernel's read-ahead, so that
-// reading them overlaps with writing the current one.
-constexpr size_t kAheadFiles = 16;
-constexpr off_t kAheadBytes = off_t{32} << 20;
 
 // The ways the kernel moves the bytes, fastest first; not every one works between every two
 // file systems.
@@ -49,15 +45,6 @@ enum class Method
     CopyRange,
     SendFile,
     ReadWrite
-};
-
-struct Source
-{
-    UniqueFd fd;
-    struct stat st = {};
-    int error = 0;
-    off_t advised = 0;    // bytes asked of the read-ahead
-    qsizetype later = -1; // a pipe, opened only when its turn comes: the index of its source
 };
 
 struct PendingFile
@@ -108,7 +95,6 @@ private:
     }
     TargetFolder& FolderOf(const QString& folder);
     TargetFolder& FolderFor(qsizetype index, QByteArray& name);
-    Source TakeSource();
     Outcome CopyOne(qsizetype index);
     Outcome CopyData(const Source& source, int out, Method& method, int& err);
     void CommitBatch();
@@ -119,12 +105,7 @@ private:
     std::map<QString, std::unique_ptr<TargetFolder>> m_folders;
     qint64 m_pendingBytes = 0;
     size_t m_pendingFiles = 0;
-    // The next sources in order, opened ahead.
-    std::deque<Source> m_ahead;
-    qsizetype m_opened = 0;
-    off_t m_aheadBytes = 0;
-    // Which sources were pipes when the total was counted.
-    std::vector<bool> m_pipes;
+    SourceQueue m_queue{m_sources};
 };
 
 TargetFolder& CopyOperation::FolderOf(const QString& folder)
@@ -158,43 +139,6 @@ TargetFolder& CopyOperation::FolderFor(qsizetype index, QByteArray& name)
     const QString& source = m_sources.at(index);
     name = Platform::Encode(source.mid(source.lastIndexOf(u'/') + 1));
     return FolderOf(target);
-}
-
-// The next source, opened; the ones after it are opened and their reading started.
-Source CopyOperation::TakeSource()
-{
-    const auto open = [this](Source& source, qsizetype index) {
-        source.fd.reset(
-            ::open(Platform::Encode(m_sources.at(index)).constData(), O_RDONLY | O_CLOEXEC));
-        if (!source.fd.valid() || ::fstat(source.fd.get(), &source.st) != 0)
-            source.error = errno;
-    };
-    auto openNext = [this, &open] {
-        Source& source = m_ahead.emplace_back();
-        const qsizetype index = m_opened++;
-        // Opening a pipe waits for its writer: not before the files ahead of it are copied.
-        if (m_pipes.at(static_cast<std::size_t>(index))) {
-            source.later = index;
-            return;
-        }
-        open(source, index);
-        if (source.error == 0 && S_ISREG(source.st.st_mode)) {
-            source.advised = std::min(source.st.st_size, kAheadBytes);
-            ::posix_fadvise(source.fd.get(), 0, source.advised, POSIX_FADV_WILLNEED);
-            m_aheadBytes += source.advised;
-        }
-    };
-    if (m_ahead.empty())
-        openNext();
-    Source source = std::move(m_ahead.front());
-    m_ahead.pop_front();
-    m_aheadBytes -= source.advised;
-    if (source.later >= 0)
-        open(source, source.later);
-    while (m_opened < m_sources.size() && m_ahead.size() < kAheadFiles &&
-           m_aheadBytes < kAheadBytes)
-        openNext();
-    return source;
 }
 
 // Writes all of `data`; 0, or the error number.
@@ -314,7 +258,7 @@ Outcome CopyOperation::CopyOne(qsizetype index)
         CommitBatch();
         m_folders.clear();
     }
-    const Source source = TakeSource();
+    const Source source = m_queue.Take();
     QByteArray name;
     TargetFolder& folder = FolderFor(index, name);
     if (const int err = folder.temporaries.error()) {
@@ -366,29 +310,13 @@ Outcome CopyOperation::CopyOne(qsizetype index)
     return Outcome::Done;
 }
 
-// The bytes to copy, for the progress; notes the pipes on the way.
-qint64 TotalSize(const QStringList& sources, std::vector<bool>& pipes)
-{
-    qint64 total = 0;
-    pipes.assign(static_cast<std::size_t>(sources.size()), false);
-    for (qsizetype i = 0; i < sources.size(); ++i) {
-        struct stat st = {};
-        if (::stat(Platform::Encode(sources.at(i)).constData(), &st) != 0)
-            continue;
-        if (S_ISREG(st.st_mode))
-            total += st.st_size;
-        pipes[static_cast<std::size_t>(i)] = S_ISFIFO(st.st_mode);
-    }
-    return total;
-}
-
 FileOperationResult CopyOperation::Run()
 {
     FileOperationResult& result = m_tracker.result();
     if (m_sources.isEmpty())
         return result;
     m_tracker.Begin(FileOperationObserver::Kind::Copy, static_cast<int>(m_sources.size()),
-                    TotalSize(m_sources, m_pipes));
+                    m_queue.TotalBytes());
     for (qsizetype i = 0; i < m_sources.size(); ++i) {
         if (m_tracker.Cancelled())
             break;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/private/UniqueFd.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <sys/stat.h>
+#include <vector>
+
+struct Source
+{
+    UniqueFd fd;
+    struct stat st = {};
+    int error = 0;
+    off_t advised = 0;    // bytes asked of the read-ahead
+    qsizetype later = -1; // a pipe, opened only when its turn comes: the index of its source
+};
+
+// A copy's sources in order, each opened and handed to the kernel's read-ahead a few files
+// before its turn, so that reading them overlaps with writing the one being copied.
+class SourceQueue
+{
+public:
+    explicit SourceQueue(const QStringList& sources) : m_sources(sources) {}
+
+    // The bytes to copy, for the progress; notes the pipes on the way. Called once, first.
+    qint64 TotalBytes();
+    // The next source, opened; the ones after it are opened and their reading started.
+    Source Take();
+
+private:
+    void Open(Source& source, qsizetype index) const;
+    void OpenNext();
+
+    const QStringList& m_sources;
+    std::deque<Source> m_ahead;
+    qsizetype m_opened = 0;
+    off_t m_aheadBytes = 0;
+    // Which sources were pipes when the total was counted.
+    std::vector<bool> m_pipes;
+};
