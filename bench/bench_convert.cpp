@@ -148,6 +148,7 @@ int main(int argc, char** argv)
             QElapsedTimer timer;
             if ((round + turn) % 2 == 0) {
                 const QString target = root.filePath(QStringLiteral("run%1").arg(round));
+                QDir().mkpath(target);
                 timer.start();
                 if (!RunJob(library, target, root.filePath(QStringLiteral("cache%1").arg(round))))
                     return 1;
