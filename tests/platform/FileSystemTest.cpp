@@ -9,6 +9,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -123,6 +124,16 @@ TEST(FileSystem, ClearingWithoutUserAttributesIsAnAccessError)
     }
     EXPECT_TRUE(GetAttr(path) & FileAttribute::Archive) << "unmarkable files stay new";
     SetAttr(path, FileAttribute::Archive); // nothing to remove: no error
+
+    // Another user's file that this one may not write is refused as such (as root, the child
+    // first becomes nobody, so the file is never marked).
+    EXPECT_EQ(InChild([] {
+                  if (::geteuid() == 0 && ::setuid(65534) != 0)
+                      return 1;
+                  SetAttr(u"/etc/passwd"_s, FileAttribute::Normal);
+                  return 2;
+              }),
+              ErrorNumber::PermissionDenied);
 }
 
 TEST(FileSystem, SizesAre64BitAndFileDateTimeIsLocal)
