@@ -99,6 +99,14 @@ TEST_F(MainWindowTest, FocusFirstOnTheRenameBoxEnterPressesStartABusyWindowTakes
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("chkRenameFiles"));
+    // The etched separators show: a dark line over a light one.
+    const QImage look = w.grab().toImage();
+    for (const char* name : {"lineDiv_0", "lineDiv_1"}) {
+        const QWidget* line = Find<QWidget>(name);
+        EXPECT_EQ(look.pixel(line->mapTo(&w, QPoint(5, 0))),
+                  line->palette().color(QPalette::Window).rgb())
+            << name;
+    }
     QTest::keyClick(Find<QWidget>("txtFiletypes"), Qt::Key_F5);
     EXPECT_TRUE(dialogs->Requests().isEmpty()) << "only Enter starts";
     // Enter anywhere but on another button starts the run, which stops at once for an empty job.
