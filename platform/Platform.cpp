@@ -145,7 +145,7 @@ quint32 CurrentUmask()
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0)
+        if (line.starts_with("Umask:"))
             return static_cast<quint32>(std::strtoul(line.c_str() + 6, nullptr, 8));
     }
     const mode_t mask = ::umask(0);

@@ -37,7 +37,6 @@ frmPreview::frmPreview(const RunPlan& plan, quint32 seed, QWidget* owner) : QDia
     m_tvwPlan->setObjectName(QStringLiteral("tvwPlan"));
     m_tvwPlan->setHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("From")});
-    m_tvwPlan->setRootIsDecorated(true);
     m_tvwPlan->setUniformRowHeights(true);
     for (const DestinationPlan& destination : plan.destinations) {
         auto* top = new QTreeWidgetItem(m_tvwPlan, {destination.folder});
