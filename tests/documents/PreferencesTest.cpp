@@ -45,7 +45,7 @@ TEST_F(Preferences, WritingCreatesFileSectionAndKey)
 TEST_F(Preferences, EveryOtherLineStaysAsItWas)
 {
     Put("; written by hand\r\nstray line\r\n[Settings]\r\n  WindowTitle =   My Player  \r\n"
-        "; comment=not a key\r\nUnknown=\xff\xfe raw bytes\r\n\r\n[later]\r\nk=v");
+        "; comment=not a key\r\nUnknown=\xff\xfe raw bytes\r\n\r\n\t[later]\r\nk=v");
     EXPECT_EQ(ReadPreference(u"windowtitle"_s), u"My Player");
     EXPECT_EQ(ReadPreference(u"; comment"_s, u"d"_s), u"d");
     EXPECT_EQ(ReadPreference(u"stray line"_s, u"d"_s), u"d");
@@ -58,7 +58,7 @@ TEST_F(Preferences, EveryOtherLineStaysAsItWas)
     EXPECT_EQ(ReadAll(ini),
               "; written by hand\r\nstray line\r\n[Settings]\r\nWindowTitle=Car\r\n"
               "; comment=not a key\r\nUnknown=\xff\xfe raw bytes\r\nLoadFile=/home/me/Mix.cfg\r\n"
-              "\r\n[later]\r\nk=v\r\nk2=w\r\n[new]\r\nn=1\r\n");
+              "\r\n\t[later]\r\nk=v\r\nk2=w\r\n[new]\r\nn=1\r\n");
 }
 
 TEST_F(Preferences, ValuesAreTrimmedAndCut)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -149,6 +150,14 @@ TEST(ShellFileOperation, CopyFailuresAreListedAndTheOthersStillCopied)
     // the file that fits still arrives.
     EXPECT_EQ(InChild([&] { return Copy({a, b}, temp / u"full"_s); }, 4096), 1);
     EXPECT_EQ(Entries(temp / u"full"_s), QStringList({u"a.mp3"_s}));
+    // The same from a pipe, which is read and written piece by piece.
+    const QString pipe = temp / u"lib/live.mp3"_s;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QProcess writer;
+    writer.start(u"sh"_s, {u"-c"_s, u"head -c 10000 /dev/zero >\"$0\""_s, pipe});
+    EXPECT_EQ(InChild([&] { return Copy({pipe}, temp / u"piped"_s); }, 4096), 1);
+    writer.waitForFinished();
+    EXPECT_EQ(Entries(temp / u"piped"_s), QStringList());
 
     // Nothing to do is a success; an unknown operation is not.
     EXPECT_EQ(Copy({}, target), 0);

@@ -99,6 +99,8 @@ TEST_F(MainWindowTest, FocusFirstOnTheRenameBoxEnterPressesStartABusyWindowTakes
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("chkRenameFiles"));
+    QTest::keyClick(Find<QWidget>("chkRenameFiles"), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("lstDestination")) << "Tab goes on there";
     // The etched separators show: a dark line over a light one.
     const QImage look = w.grab().toImage();
     for (const char* name : {"lineDiv_0", "lineDiv_1"}) {
