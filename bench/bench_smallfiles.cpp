@@ -82,13 +82,16 @@ double Seconds(const std::function<bool()>& work)
 }
 
 // Runs the job into `dest` (made empty); returns the sources of what arrived.
-bool Fill(const QString& library, const QString& dest, int megabytes, QStringList& chosen)
+bool Fill(const QString& library, const QString& dest, int megabytes, QStringList& chosen,
+          ShuffleTimings* timings = nullptr)
 {
     ShuffleJob job;
     job.libraries = {library + QStringLiteral("<+>")};
     job.destinations = {dest + QStringLiteral(",%1,25").arg(megabytes)};
     QuietHost host;
-    if (ShuffleRun(job, host, true).Run() != ShuffleOutcome::Finished)
+    ShuffleRun run(job, host, true);
+    run.setTimings(timings);
+    if (run.Run() != ShuffleOutcome::Finished)
         return false;
     chosen.clear();
     for (const QString& name : QDir(dest).entryList(QDir::Files))
@@ -111,7 +114,7 @@ bool MountFat(const QString& image, const QString& mount)
                 {QStringLiteral("-C"), QStringLiteral("-F"), QStringLiteral("32"), image,
                  QStringLiteral("262144")}) &&
            Tool(QStringLiteral("fusefat"),
-                {QStringLiteral("-o"), QStringLiteral("rw+"), image, mount});
+                {QStringLiteral("-o"), QStringLiteral("rw+"), image, mount}, true);
 }
 
 void Unmount(const QString& mount)
@@ -167,11 +170,15 @@ int main(int argc, char** argv)
         const QString dest = root.filePath(QStringLiteral("dest%1").arg(round));
         QDir().mkpath(dest);
         DropCaches(sources);
-        ours.push_back(Seconds([&] { return Fill(library, dest, kMegabytes, chosen); }));
+        ShuffleTimings timings;
+        ours.push_back(Seconds([&] { return Fill(library, dest, kMegabytes, chosen, &timings); }));
         DropCaches(sources);
         cp.push_back(Seconds([&] { return CopyWithCp(chosen, dest + QStringLiteral("-cp")); }));
-        std::fprintf(stderr, "round %d: %lld files, run %.3f s, cp %.3f s\n", round + 1,
-                     static_cast<long long>(chosen.size()), ours.back(), cp.back());
+        std::fprintf(stderr,
+                     "round %d: %lld files, run %.3f s (scan and facts %.3f, plan %.3f, copy "
+                     "%.3f), cp %.3f s\n",
+                     round + 1, static_cast<long long>(chosen.size()), ours.back(),
+                     timings.scanSeconds, timings.planSeconds, timings.copySeconds, cp.back());
     }
     Report("smallfiles_", ours, cp);
 

@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/ReadFileFacts.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -65,17 +66,20 @@ std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
         for (const QString& pattern : conversion->playerPlays.split(u','))
             plays.emplace_back(pattern.toCaseFolded());
     }
+    const std::vector<FileFacts> facts = ReadFileFacts(paths, afterEach);
     std::vector<LibraryFile> files;
-    files.reserve(static_cast<std::size_t>(paths.size()));
-    FileFactsReader reader;
+    files.reserve(facts.size());
     const ConversionCache cache;
-    for (const QString& path : paths) {
-        const FileFacts facts = reader.Read(path);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString& path = paths.at(i);
+        const FileFacts& fact = facts[static_cast<std::size_t>(i)];
         LibraryFile& file = files.emplace_back(
-            LibraryFile{path, ParsePath(path, PathPart::FileName), facts.size, facts.isNew});
+            LibraryFile{path, ParsePath(path, PathPart::FileName), fact.size, fact.isNew});
+        if (!conversion)
+            continue;
         const QString folded = file.name.toCaseFolded();
-        if (conversion && std::none_of(plays.begin(), plays.end(),
-                                       [&](const auto& p) { return p.Matches(folded); })) {
+        if (std::none_of(plays.begin(), plays.end(),
+                         [&](const auto& p) { return p.Matches(folded); })) {
             file.convert = true;
             file.name = ParsePath(path, PathPart::BaseName) + u'.' +
                         TargetExtension(conversion->settings.format);
@@ -89,9 +93,10 @@ std::vector<LibraryFile> ReadLibraryFiles(const QStringList& paths,
                     // Left to the conversion, which says why it cannot be done.
                 }
             }
+            // Probing takes long enough to look for a Cancel between files again.
+            if (afterEach)
+                afterEach();
         }
-        if (afterEach)
-            afterEach();
     }
     return files;
 }
