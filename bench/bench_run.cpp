@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr quint32 kSeed = 20261206;
+
 double Seconds(const QElapsedTimer& timer)
 {
     return static_cast<double>(timer.nsecsElapsed()) / 1e9;
@@ -35,6 +37,26 @@ double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.at(values.size() / 2);
+}
+
+// The library files that the run put into each destination of `dests`.
+QList<QStringList> ChosenSources(const QString& library, const QString& dests, qint64& files,
+                                 qint64& bytes)
+{
+    QList<QStringList> chosen;
+    for (int d = 1; d <= 4; ++d) {
+        QStringList sources;
+        const QDir dest(dests + QStringLiteral("/dest%1").arg(d));
+        for (const QString& name : dest.entryList(QDir::Files)) {
+            const int number = name.mid(5, 5).toInt();
+            sources << library + QStringLiteral("/a%1/b%2/").arg(number % 30).arg(number % 300) +
+                           name;
+            bytes += QFileInfo(dest.filePath(name)).size();
+        }
+        files += sources.size();
+        chosen << sources;
+    }
+    return chosen;
 }
 
 void Print(const char* name, double value)
@@ -82,11 +104,13 @@ int main(int argc, char** argv)
     // Four destinations, each about a tenth of the library, a quarter of it for new files.
     const int megabytes = static_cast<int>(total / 10 / 1048576);
 
-    // Several rounds, each a run into fresh destinations followed by cp of the same files into
-    // fresh folders; both start from a synced disk. Medians keep one slow moment of the disk
-    // from deciding the figures.
-    const int rounds = 5;
+    // Several rounds, each a run into fresh destinations and cp of the same files into fresh
+    // folders, all from a synced disk. This disk's writes slow down over a sustained load, so
+    // the two take turns at going first, and every round copies the same files (one seed).
+    // Medians keep one slow moment of the disk from deciding the figures.
+    const int rounds = 6;
     std::vector<double> runs, cps, ratios, noncopy, scans, randomizes, selects, copies;
+    QList<QStringList> chosen;
     qint64 copiedFiles = 0;
     qint64 copiedBytes = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -98,49 +122,50 @@ int main(int argc, char** argv)
             job.destinations << dests + QStringLiteral("/dest%1,%2,25").arg(d).arg(megabytes);
             QDir().mkpath(dests + QStringLiteral("/dest%1").arg(d));
         }
-        Sync();
 
         ShuffleTimings timings;
-        QElapsedTimer timer;
-        timer.start();
-        QuietHost host;
-        ShuffleRun run(job, host, true);
-        run.setTimings(&timings);
-        const ShuffleOutcome outcome = run.Run();
-        // Every copy is already flushed to disk when the run returns: no sync is owed.
-        const double runSeconds = Seconds(timer);
-        if (outcome != ShuffleOutcome::Finished) {
-            std::fprintf(stderr, "the run did not finish\n");
-            return 1;
-        }
-
-        QList<QStringList> chosen;
-        copiedFiles = 0;
-        copiedBytes = 0;
-        for (int d = 1; d <= 4; ++d) {
-            QStringList sources;
-            const QDir dest(dests + QStringLiteral("/dest%1").arg(d));
-            for (const QString& name : dest.entryList(QDir::Files)) {
-                const int number = name.mid(5, 5).toInt();
-                sources << library +
-                               QStringLiteral("/a%1/b%2/").arg(number % 30).arg(number % 300) +
-                               name;
-                copiedBytes += QFileInfo(dest.filePath(name)).size();
+        const auto runOnce = [&] {
+            Sync();
+            QElapsedTimer timer;
+            timer.start();
+            QuietHost host;
+            ShuffleRun run(job, host, true, ShuffleOptions{kSeed});
+            run.setTimings(&timings);
+            const ShuffleOutcome outcome = run.Run();
+            if (outcome != ShuffleOutcome::Finished) {
+                std::fprintf(stderr, "the run did not finish\n");
+                std::exit(1);
             }
-            copiedFiles += sources.size();
-            chosen << sources;
+            // Every copy is already flushed to disk when the run returns: no sync is owed.
+            return Seconds(timer);
+        };
+        const auto cpOnce = [&] {
+            Sync();
+            QElapsedTimer timer;
+            timer.start();
+            for (int d = 1; d <= 4; ++d) {
+                const QString target = dests + QStringLiteral("/cp%1").arg(d);
+                QDir().mkpath(target);
+                QStringList args = chosen.at(d - 1);
+                args << target;
+                QProcess::execute(QStringLiteral("cp"), args);
+            }
+            Sync();
+            return Seconds(timer);
+        };
+
+        double runSeconds = 0;
+        double cpSeconds = 0;
+        if (round % 2 == 1) {
+            cpSeconds = cpOnce();
+            runSeconds = runOnce();
+        } else {
+            runSeconds = runOnce();
         }
-        Sync();
-        timer.restart();
-        for (int d = 1; d <= 4; ++d) {
-            const QString target = dests + QStringLiteral("/cp%1").arg(d);
-            QDir().mkpath(target);
-            QStringList args = chosen.at(d - 1);
-            args << target;
-            QProcess::execute(QStringLiteral("cp"), args);
-        }
-        Sync();
-        const double cpSeconds = Seconds(timer);
+        if (round == 0)
+            chosen = ChosenSources(library, dests, copiedFiles, copiedBytes);
+        if (round % 2 == 0)
+            cpSeconds = cpOnce();
         QDir(dests).removeRecursively();
 
         runs.push_back(runSeconds);
