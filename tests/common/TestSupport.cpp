@@ -87,7 +87,7 @@ FuseStick::FuseStick(int megabytes, Kind kind)
         m_unavailable = RunTool(u"mkfs.vfat"_s, {u"-C"_s, u"-F"_s, u"32"_s, image(),
                                                  QString::number(megabytes * 1024)});
         if (m_unavailable.isEmpty())
-            m_unavailable = Mount(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image(), path()});
+            m_unavailable = Plug();
     } else {
         QFile file(image());
         if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64{megabytes} << 20))
@@ -132,6 +132,19 @@ void FuseStick::Unmount()
     }
     if (m_driver && m_driver->state() != QProcess::NotRunning && !m_driver->waitForFinished(30000))
         m_driver->kill();
+}
+
+void FuseStick::Pull()
+{
+    if (m_driver) {
+        m_driver->kill();
+        m_driver->waitForFinished(30000);
+    }
+}
+
+QString FuseStick::Plug()
+{
+    return Mount(u"fusefat"_s, {u"-o"_s, u"rw+"_s, image(), path()});
 }
 
 QStringList FuseStick::Listing(const QString& folder) const

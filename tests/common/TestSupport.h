@@ -102,6 +102,10 @@ public:
     QString path() const { return m_dir / QStringLiteral("stick"); }
     QString image() const { return m_dir / QStringLiteral("stick.img"); }
     void Unmount();
+    // The stick pulled out: its driver dies at once and everything on it fails from then on.
+    // Unmount() tidies up after it, Plug() puts it back (FAT32).
+    void Pull();
+    QString Plug();
     // FAT32, once unmounted: a folder's names ("/Music") in directory order, or what went wrong
     // (mdir reads 40 MB or more as FAT32); what fsck.vfat finds wrong, empty when the image is
     // clean.
