@@ -15,19 +15,17 @@ constexpr off_t kAheadBytes = off_t{32} << 20;
 
 } // namespace
 
-qint64 SourceQueue::TotalBytes()
+SourceQueue::SourceQueue(const QStringList& sources)
+    : m_sources(sources), m_pipes(static_cast<std::size_t>(sources.size()), false)
 {
-    qint64 total = 0;
-    m_pipes.assign(static_cast<std::size_t>(m_sources.size()), false);
     for (qsizetype i = 0; i < m_sources.size(); ++i) {
         struct stat st = {};
         if (::stat(Platform::Encode(m_sources.at(i)).constData(), &st) != 0)
             continue;
         if (S_ISREG(st.st_mode))
-            total += st.st_size;
+            m_totalBytes += st.st_size;
         m_pipes[static_cast<std::size_t>(i)] = S_ISFIFO(st.st_mode);
     }
-    return total;
 }
 
 void SourceQueue::Open(Source& source, qsizetype index) const

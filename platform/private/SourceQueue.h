@@ -22,10 +22,11 @@ struct Source
 class SourceQueue
 {
 public:
-    explicit SourceQueue(const QStringList& sources) : m_sources(sources) {}
+    // Counts the bytes to copy and notes which sources are pipes.
+    explicit SourceQueue(const QStringList& sources);
 
-    // The bytes to copy, for the progress; notes the pipes on the way. Called once, first.
-    qint64 TotalBytes();
+    // The bytes to copy, for the progress, as they were when the queue was made.
+    qint64 TotalBytes() const { return m_totalBytes; }
     // The next source, opened; the ones after it are opened and their reading started.
     Source Take();
 
@@ -37,6 +38,7 @@ private:
     std::deque<Source> m_ahead;
     qsizetype m_opened = 0;
     off_t m_aheadBytes = 0;
+    qint64 m_totalBytes = 0;
     // Which sources were pipes when the total was counted.
     std::vector<bool> m_pipes;
 };
