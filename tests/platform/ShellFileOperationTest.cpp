@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <random>
@@ -63,6 +64,19 @@ struct Recorder final : FileOperationObserver
     bool End() override { return false; }
     QStringList log;
     qint64 added = 0;
+};
+
+// Which item a copy has come to.
+struct Turns final : FileOperationObserver
+{
+    void Begin(Kind, int, qint64) override {}
+    void StartItem(int n, const QString&) override { item = n; }
+    void AddBytes(qint64) override {}
+    void AddFailure(const QString&) override {}
+    bool CancelRequested() override { return false; }
+    bool End() override { return false; }
+    std::atomic<int> item = 0;
+    int openedAt = 0;
 };
 
 } // namespace
@@ -120,6 +134,36 @@ TEST(ShellFileOperation, CopyCreatesTheFolderAndReplacesFilesOfTheSameName)
               }),
               0);
     EXPECT_EQ(ReadAll(spread.last()), "small");
+
+    // Pipes are read to their end, also one first in the list. Opening a pipe waits for its
+    // writer, so each is opened only when its turn comes, never ahead.
+    const QString first = temp / u"lib/first.mp3"_s, later = temp / u"lib/later.mp3"_s;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(first).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(later).constData(), 0600), 0);
+    QProcess writer;
+    writer.start(u"sh"_s, {u"-c"_s, u"head -c 10000 /dev/zero >\"$0\""_s, first});
+    Turns turns;
+    std::thread feeder([&] {
+        // Succeeds only while the copy has the pipe open, or is opening it.
+        for (int tries = 0; tries < 1000; ++tries) {
+            const UniqueFd fd(::open(QFile::encodeName(later).constData(), O_WRONLY | O_NONBLOCK));
+            if (fd.valid()) {
+                turns.openedAt = turns.item.load();
+                EXPECT_EQ(::write(fd.get(), "later", 5), 5);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    const FileOperationResult piped = CopyFiles({first, b, later}, {temp / u"piped"_s}, &turns);
+    feeder.join();
+    writer.waitForFinished();
+    EXPECT_EQ(piped.arrived, QList<bool>({true, true, true}));
+    EXPECT_EQ(turns.openedAt, 3);
+    EXPECT_EQ(TreeOf(temp / u"piped"_s),
+              (QMap<QString, QByteArray>{{u"first.mp3"_s, QByteArray(10000, 0)},
+                                         {u"b.txt"_s, "small"},
+                                         {u"later.mp3"_s, "later"}}));
 }
 
 TEST(ShellFileOperation, CopyFailuresAreListedAndTheOthersStillCopied)
