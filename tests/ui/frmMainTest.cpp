@@ -372,6 +372,20 @@ TEST_F(MainWindowTest, ProgressAboutHelpHomePageAndTheArchiveBitHelper)
               u"/s:<seed> Repeat the random choices of a run\r\n\r\n"
               u"Example:\r\nui_tests /a /q /f:Default Settings"_s,
               MsgIcon::None);
+
+    // The busy pointer is the window's own: it goes with the window, and only it does.
+    const auto pointer = [] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        return cursor ? cursor->shape() : Qt::ArrowCursor;
+    };
+    QApplication::setOverrideCursor(Qt::CrossCursor);
+    w.SetWaitCursor(true);
+    EXPECT_EQ(pointer(), Qt::WaitCursor);
+    Open(); // the window that waited is gone
+    EXPECT_EQ(pointer(), Qt::CrossCursor);
+    Open(); // and one that never did
+    EXPECT_EQ(pointer(), Qt::CrossCursor);
+    QApplication::restoreOverrideCursor();
 }
 
 // A close is refused while a run is busy; the run then asks whether to cancel. Yes ends the
